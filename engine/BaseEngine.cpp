@@ -1,0 +1,485 @@
+#include "BaseEngine.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <stdexcept>
+
+namespace {
+
+constexpr int kWindowX = 10;
+constexpr int kWindowY = 40;
+constexpr int kKeyTableSize = 256;
+constexpr int kTickMs = 15;         // objects update at most this often
+constexpr int kSleepMs = 9;         // a pass sleeps this long while the next tick is far
+constexpr unsigned int kDefaultBackground = 0xFFFF00;
+
+constexpr Uint32 kRedMask = 0x00FF0000;
+constexpr Uint32 kGreenMask = 0x0000FF00;
+constexpr Uint32 kBlueMask = 0x000000FF;
+constexpr Uint32 kAlphaMask = 0xFF000000;
+
+struct KeyIndex {
+    int keyCode;
+    int index;
+};
+
+// Special keys get the indices above the 7-bit character codes. 150 and
+// 153..157 are unused.
+constexpr KeyIndex kSpecialKeys[] = {
+    {SDLK_UP, 128},          {SDLK_DOWN, 129},        {SDLK_LEFT, 130},
+    {SDLK_RIGHT, 131},       {SDLK_F1, 132},          {SDLK_F2, 133},
+    {SDLK_F3, 134},          {SDLK_F4, 135},          {SDLK_F5, 136},
+    {SDLK_F6, 137},          {SDLK_F7, 138},          {SDLK_F8, 139},
+    {SDLK_F9, 140},          {SDLK_F10, 141},         {SDLK_F11, 142},
+    {SDLK_F12, 143},         {SDLK_PRINTSCREEN, 144}, {SDLK_SCROLLLOCK, 145},
+    {SDLK_PAUSE, 146},       {SDLK_INSERT, 147},      {SDLK_HOME, 148},
+    {SDLK_PAGEUP, 149},      {SDLK_END, 151},         {SDLK_PAGEDOWN, 152},
+    {SDLK_CAPSLOCK, 158},    {SDLK_NUMLOCKCLEAR, 159}, {SDLK_KP_DIVIDE, 160},
+    {SDLK_KP_MULTIPLY, 161}, {SDLK_KP_MINUS, 162},    {SDLK_KP_PLUS, 163},
+    {SDLK_KP_ENTER, 164},
+};
+
+// The library shutdowns run at process exit; TTF_Quit is registered last so
+// that it runs before SDL_Quit.
+void RegisterShutdownOnce()
+{
+    static bool registered = false;
+    if (registered)
+        return;
+    registered = true;
+    std::atexit(SDL_Quit);
+    std::atexit(TTF_Quit);
+}
+
+SDL_Surface* CreateScreenSurface(int width, int height)
+{
+    return SDL_CreateRGBSurface(0, width, height, 32, kRedMask, kGreenMask, kBlueMask, kAlphaMask);
+}
+
+bool Failed(const void* created, const char* what)
+{
+    if (created)
+        return false;
+    std::fprintf(stderr, "Unable to create the %s: %s\n", what, SDL_GetError());
+    return true;
+}
+
+// The pixel rows a fill may touch on a surface: the engine's screen height,
+// and never past the surface's own last row.
+int FillableRows(const SDL_Surface* surface, int screenHeight)
+{
+    return std::min(screenHeight, surface->h);
+}
+
+}  // namespace
+
+BaseEngine::BaseEngine() = default;
+
+BaseEngine::~BaseEngine()
+{
+    BaseEngine::DestroyOldObjects();
+    fonts.FreeFonts();
+    objects.shrink_to_fit();
+}
+
+// ---------------------------------------------------------------- lifecycle
+
+int BaseEngine::Initialise(const char* title, int width, int height, const char* fontName,
+                           int fontSize)
+{
+    screenWidth = width;
+    screenHeight = height;
+
+    if (SDL_Init(SDL_INIT_VIDEO) < 0) {
+        std::fprintf(stderr, "Unable to init SDL: %s\n", SDL_GetError());
+        return 1;
+    }
+    RegisterShutdownOnce();
+    TTF_Init();
+
+    fonts.LoadFonts();
+    if (fontName && fontName[0] != '\0')
+        defaultFont = fonts.GetFont(fontName, fontSize);
+
+    window.reset(SDL_CreateWindow(title, kWindowX, kWindowY, width, height, 0));
+    if (Failed(window.get(), "window"))
+        return 1;
+    renderer.reset(SDL_CreateRenderer(window.get(), -1, 0));
+    if (Failed(renderer.get(), "renderer"))
+        return 1;
+    screenTexture.reset(SDL_CreateTexture(renderer.get(), SDL_PIXELFORMAT_ARGB8888,
+                                          SDL_TEXTUREACCESS_STREAMING, width, height));
+    if (Failed(screenTexture.get(), "screen texture"))
+        return 1;
+    foreground.reset(CreateScreenSurface(width, height));
+    if (Failed(foreground.get(), "foreground surface"))
+        return 1;
+    background.reset(CreateScreenSurface(width, height));
+    if (Failed(background.get(), "background surface"))
+        return 1;
+
+    keyStates = std::make_unique<unsigned char[]>(kKeyTableSize);
+    GameInit();
+    return 0;
+}
+
+void BaseEngine::Deinitialise()
+{
+    CleanUp();
+    keyStates.reset();
+}
+
+int BaseEngine::GameInit()
+{
+    InitialiseObjects();
+    SetupBackgroundBuffer();
+    return 0;
+}
+
+void BaseEngine::CleanUp() {}
+
+int BaseEngine::InitialiseObjects()
+{
+    DestroyOldObjects();
+    return 0;
+}
+
+void BaseEngine::SetupBackgroundBuffer()
+{
+    FillBackground(kDefaultBackground);
+}
+
+// ---------------------------------------------------------------- loop and input
+
+int BaseEngine::MainLoop()
+{
+    while (exitCode == -1) {
+        if (!RunPass(static_cast<int>(SDL_GetTicks())))
+            return 0;
+    }
+    return 0;
+}
+
+bool BaseEngine::RunPass(int now)
+{
+    tickTime = now;
+    SDL_Event event;
+    while (SDL_PollEvent(&event)) {
+        if (!HandleEvent(event))
+            return false;
+    }
+    GameAction();
+    GameRender();
+    return true;
+}
+
+bool BaseEngine::HandleEvent(const SDL_Event& event)
+{
+    switch (event.type) {
+    case SDL_QUIT:
+        return false;
+    case SDL_KEYDOWN:
+        keyStates[KeyCodeToIndex(event.key.keysym.sym)] = 1;
+        KeyDown(event.key.keysym.sym);
+        break;
+    case SDL_KEYUP:
+        keyStates[KeyCodeToIndex(event.key.keysym.sym)] = 0;
+        KeyUp(event.key.keysym.sym);
+        break;
+    case SDL_MOUSEMOTION:
+        mouseX = event.motion.x;
+        mouseY = event.motion.y;
+        MouseMoved(event.motion.x, event.motion.y);
+        break;
+    case SDL_MOUSEBUTTONDOWN:
+        mouseDownX = event.button.x;
+        mouseDownY = event.button.y;
+        MouseDown(event.button.button, event.button.x, event.button.y);
+        break;
+    case SDL_MOUSEBUTTONUP:
+        mouseUpX = event.button.x;
+        mouseUpY = event.button.y;
+        MouseUp(event.button.button, event.button.x, event.button.y);
+        break;
+    default:
+        break;
+    }
+    return true;
+}
+
+int BaseEngine::KeyCodeToIndex(int keyCode)
+{
+    if (keyCode >= 0 && keyCode <= 127)
+        return keyCode;
+    for (const KeyIndex& key : kSpecialKeys) {
+        if (key.keyCode == keyCode)
+            return key.index;
+    }
+    return 0;
+}
+
+bool BaseEngine::IsKeyPressed(int keyCode) const
+{
+    return keyStates && keyStates[KeyCodeToIndex(keyCode)] != 0;
+}
+
+int BaseEngine::GetTime()
+{
+    return timeOffset + tickTime;
+}
+
+void BaseEngine::KeyUp(int) {}
+void BaseEngine::KeyDown(int) {}
+void BaseEngine::MouseMoved(int, int) {}
+void BaseEngine::MouseDown(int, int, int) {}
+void BaseEngine::MouseUp(int, int, int) {}
+
+// ---------------------------------------------------------------- frame cycle
+
+int BaseEngine::PacingSleepMs(int now, int nextTick)
+{
+    return nextTick - now >= kSleepMs ? kSleepMs : 0;
+}
+
+void BaseEngine::GameAction()
+{
+    if (tickTime < nextTickTime) {
+        // No catching up: a late pass simply starts the next 15 ms from itself.
+        if (int sleep = PacingSleepMs(tickTime, nextTickTime))
+            SDL_Delay(sleep);
+        return;
+    }
+    nextTickTime = tickTime + kTickMs;
+    UpdateAllObjects(tickTime);
+}
+
+bool BaseEngine::LockForeground()
+{
+    if (!SDL_MUSTLOCK(foreground.get()))
+        return true;
+    surfaceLocked = true;
+    return SDL_LockSurface(foreground.get()) >= 0;
+}
+
+void BaseEngine::UnlockForeground()
+{
+    if (SDL_MUSTLOCK(foreground.get()))
+        SDL_UnlockSurface(foreground.get());
+    surfaceLocked = false;
+}
+
+void BaseEngine::GameRender()
+{
+    if (!needsRedraw)
+        return;
+    needsRedraw = false;
+
+    if (redrawWholeScreen) {
+        redrawWholeScreen = false;
+        if (!LockForeground())
+            return;
+        std::memcpy(foreground->pixels, background->pixels,
+                    static_cast<size_t>(background->pitch) * screenHeight);
+    } else {
+        if (!LockForeground())
+            return;
+        UndrawObjects();
+        AfterUndraw();
+    }
+    DrawStrings();
+    BeforeDrawObjects();
+    DrawObjects();
+    AfterDrawObjects();
+    UnlockForeground();
+
+    SDL_UpdateTexture(screenTexture.get(), nullptr, foreground->pixels, foreground->pitch);
+    SDL_RenderCopy(renderer.get(), screenTexture.get(), nullptr, nullptr);
+    SDL_RenderPresent(renderer.get());
+}
+
+void BaseEngine::AfterUndraw() {}
+void BaseEngine::BeforeDrawObjects() {}
+void BaseEngine::AfterDrawObjects() {}
+void BaseEngine::DrawStrings() {}
+
+void BaseEngine::FillBackground(unsigned int colour)
+{
+    SDL_Rect whole{0, 0, screenWidth, screenHeight};
+    SDL_FillRect(background.get(), &whole, colour);
+}
+
+// ---------------------------------------------------------------- object array
+
+void BaseEngine::CreateObjectArray(int count)
+{
+    DestroyOldObjects();
+    objects.resize(static_cast<size_t>(std::max(count, 0)) + 1);
+}
+
+void BaseEngine::StoreObjectInArray(int index, std::unique_ptr<DisplayableObject> object)
+{
+    if (index < 0 || static_cast<size_t>(index) >= objects.size())
+        throw std::out_of_range("StoreObjectInArray: index beyond the object array");
+    objects[index] = std::move(object);
+}
+
+DisplayableObject* BaseEngine::GetDisplayableObject(int index) const
+{
+    if (objects.empty() || !objects[0])
+        return nullptr;
+    if (index < 0 || static_cast<size_t>(index) >= objects.size())
+        return nullptr;
+    return objects[index].get();
+}
+
+void BaseEngine::DestroyOldObjects()
+{
+    objectsChanged = true;
+    for (std::unique_ptr<DisplayableObject>& slot : objects) {
+        if (!slot)
+            break;
+        std::printf("DELETING OBJECT!");
+        slot.reset();
+    }
+    // Anything stored past a gap is released quietly rather than leaked.
+    objects.clear();
+}
+
+template <typename Fn>
+void BaseEngine::ForEachObject(Fn fn)
+{
+    objectsChanged = false;
+    for (size_t i = 0; i < objects.size() && objects[i]; ++i) {
+        fn(*objects[i]);
+        // The object may have rebuilt the array, itself included: touch nothing more.
+        if (objectsChanged)
+            return;
+    }
+}
+
+void BaseEngine::UndrawObjects()
+{
+    ForEachObject([](DisplayableObject& object) { object.RedrawBackground(); });
+}
+
+void BaseEngine::DrawObjects()
+{
+    ForEachObject([](DisplayableObject& object) { object.Draw(); });
+}
+
+void BaseEngine::UpdateAllObjects(int time)
+{
+    ForEachObject([time](DisplayableObject& object) { object.DoUpdate(time); });
+}
+
+// ---------------------------------------------------------------- pixel primitives
+
+void BaseEngine::CopyBackgroundPixels(int x, int y, int width, int height)
+{
+    SDL_Surface* from = background.get();
+    SDL_Surface* to = foreground.get();
+    if (!from || !to)
+        return;
+    // Clip to both surfaces so a rectangle hanging off an edge copies its visible part.
+    const int64_t left = std::max<int64_t>(x, 0);
+    const int64_t top = std::max<int64_t>(y, 0);
+    const int64_t right = std::min<int64_t>(int64_t{x} + width, std::min(from->w, to->w));
+    const int64_t bottom = std::min<int64_t>(int64_t{y} + height, std::min(from->h, to->h));
+    if (left >= right || top >= bottom)
+        return;
+
+    const size_t stride = static_cast<unsigned>(from->pitch) >> 2;
+    const auto* source = static_cast<const uint32_t*>(from->pixels);
+    auto* target = static_cast<uint32_t*>(to->pixels);
+    const size_t rowBytes = static_cast<size_t>(right - left) * sizeof(uint32_t);
+    for (int64_t row = top; row < bottom; ++row) {
+        const size_t offset = static_cast<size_t>(row) * stride + static_cast<size_t>(left);
+        std::memcpy(target + offset, source + offset, rowBytes);
+    }
+}
+
+void BaseEngine::DrawFilledRectangle(int x1, int y1, int x2, int y2, unsigned int colour,
+                                     SDL_Surface* surface)
+{
+    if (!surface)
+        surface = foreground.get();
+    if (!surface)
+        return;
+    const int stride = static_cast<int>(static_cast<unsigned>(surface->pitch) >> 2);
+    const int left = std::max(std::min(x1, x2), 0);
+    const int right = std::min(std::max(x1, x2), stride - 1);
+    const int top = std::max(std::min(y1, y2), 0);
+    const int bottom = std::min(std::max(y1, y2), FillableRows(surface, screenHeight) - 1);
+
+    auto* pixels = static_cast<uint32_t*>(surface->pixels);
+    for (int y = top; y <= bottom; ++y) {
+        uint32_t* row = pixels + static_cast<size_t>(y) * stride;
+        std::fill(row + left, row + right + 1, colour);
+    }
+}
+
+void BaseEngine::DrawFilledOval(int x1, int y1, int x2, int y2, unsigned int colour,
+                                SDL_Surface* surface)
+{
+    if (!surface)
+        surface = foreground.get();
+    if (!surface)
+        return;
+    // 64-bit sums and squares: the same values as 32-bit arithmetic wherever that
+    // does not overflow, and no overflow for far-off corners.
+    const int64_t left = std::min(x1, x2);
+    const int64_t right = std::max(x1, x2);
+    const int64_t top = std::min(y1, y2);
+    const int64_t bottom = std::max(y1, y2);
+    const double cx = static_cast<double>(left + right) * 0.5;
+    const double cy = static_cast<double>(top + bottom) * 0.5;
+    const double rx2 = static_cast<double>((right - left) * (right - left)) * 0.25;
+    const double ry2 = static_cast<double>((bottom - top) * (bottom - top)) * 0.25;
+
+    const int stride = static_cast<int>(static_cast<unsigned>(surface->pitch) >> 2);
+    const int64_t firstX = std::max<int64_t>(left, 0);
+    const int64_t lastX = std::min<int64_t>(right, stride - 1);
+    const int64_t firstY = std::max<int64_t>(top, 0);
+    const int64_t lastY = std::min<int64_t>(bottom, FillableRows(surface, screenHeight) - 1);
+
+    auto* pixels = static_cast<uint32_t*>(surface->pixels);
+    for (int64_t x = firstX; x <= lastX; ++x) {
+        const double dx = static_cast<double>(x) - cx;
+        const double tx = dx * dx / rx2;
+        for (int64_t y = firstY; y <= lastY; ++y) {
+            const double dy = static_cast<double>(y) - cy;
+            // A flat box makes 0/0: NaN fails the test, so it draws nothing.
+            if (1.0 >= dy * dy / ry2 + tx)
+                pixels[static_cast<size_t>(y) * stride + static_cast<size_t>(x)] = colour;
+        }
+    }
+}
+
+// ---------------------------------------------------------------- text
+
+void BaseEngine::DrawText(int x, int y, const char* text, unsigned int colour, FontRecord* font,
+                          SDL_Surface* surface)
+{
+    SDL_Surface* target = surface ? surface : foreground.get();
+    const FontRecord* record = font ? font : defaultFont;
+    // A locked foreground cannot be blitted to; give the lock back around the blit.
+    const bool relock = surfaceLocked && foreground && SDL_MUSTLOCK(foreground.get());
+    if (relock)
+        SDL_UnlockSurface(foreground.get());
+
+    if (target && text && record && record->font) {
+        const SDL_Color sdlColour{static_cast<Uint8>(colour >> 16), static_cast<Uint8>(colour >> 8),
+                                  static_cast<Uint8>(colour), 0};
+        if (SDL_Surface* rendered = TTF_RenderText_Solid(record->font, text, sdlColour)) {
+            SDL_Rect at{x, y, 0, 0};
+            SDL_BlitSurface(rendered, nullptr, target, &at);
+            SDL_FreeSurface(rendered);
+        }
+    }
+
+    if (relock)
+        SDL_LockSurface(foreground.get());
+}

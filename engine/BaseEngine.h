@@ -1,0 +1,142 @@
+#pragma once
+
+#include "DisplayableObject.h"
+#include "FontStore.h"
+
+#include <SDL.h>
+
+#include <memory>
+#include <vector>
+
+// The spine of a game: owns the window, the two drawing surfaces, the key table,
+// the moving objects and the fonts, and runs the frame loop. A game derives from
+// it and plugs in through the virtual operations; the engine knows nothing of
+// any particular game.
+class BaseEngine {
+public:
+    BaseEngine();
+    virtual ~BaseEngine();
+    BaseEngine(const BaseEngine&) = delete;
+    BaseEngine& operator=(const BaseEngine&) = delete;
+
+    // The virtual operations, in their fixed order. The defaults are minimal.
+    virtual void DestroyOldObjects();
+    virtual int GetTime();
+    virtual void KeyUp(int keyCode);
+    virtual void KeyDown(int keyCode);
+    virtual void MouseMoved(int x, int y);
+    virtual void MouseDown(int button, int x, int y);
+    virtual void MouseUp(int button, int x, int y);
+    virtual int GameInit();
+    virtual void CleanUp();
+    virtual int InitialiseObjects();
+    virtual void SetupBackgroundBuffer();
+    virtual void GameAction();
+    virtual void AfterUndraw();
+    virtual void BeforeDrawObjects();
+    virtual void AfterDrawObjects();
+    virtual void DrawStrings();
+    virtual void GameRender();
+    virtual void UndrawObjects();
+    virtual void DrawObjects();
+    virtual void UpdateAllObjects(int time);
+    virtual void FillBackground(unsigned int colour);
+
+    // Starts SDL and TTF, opens the fonts, the window and its surfaces, then runs
+    // GameInit. Returns 0, or 1 with a line on standard error when anything
+    // cannot be created; after a 1 only destruction is allowed.
+    int Initialise(const char* title, int width, int height, const char* fontName, int fontSize);
+    // Runs passes until the window is closed or exitCode leaves -1; always 0.
+    int MainLoop();
+    // One pass of the loop with the clock reading now: events, GameAction,
+    // GameRender. False when the window was closed during the events.
+    bool RunPass(int now);
+    // Runs CleanUp and drops the key table.
+    void Deinitialise();
+
+    // The key table index of an SDL key code: 0..127 as themselves, the listed
+    // special keys 128..164, every other code 0.
+    static int KeyCodeToIndex(int keyCode);
+    // How long GameAction sleeps when the clock reads now and the next update
+    // is due at nextTick: 9 ms while at least 9 ms remain, otherwise 0.
+    static int PacingSleepMs(int now, int nextTick);
+    // False while there is no key table (before Initialise, after Deinitialise).
+    bool IsKeyPressed(int keyCode) const;
+
+    void RedrawChanges() { needsRedraw = true; }
+    void RedrawWholeScreen() { needsRedraw = redrawWholeScreen = true; }
+
+    // count slots plus an empty terminator; deletes every object held so far.
+    void CreateObjectArray(int count);
+    // Takes ownership. Throws std::out_of_range for an index beyond the array.
+    void StoreObjectInArray(int index, std::unique_ptr<DisplayableObject> object);
+    // Null past the end, in an empty slot, or when slot 0 is empty.
+    DisplayableObject* GetDisplayableObject(int index) const;
+    // Tells a pass over the objects that the array was rebuilt under it.
+    void NotifyObjectsChanged() { objectsChanged = true; }
+
+    // Pixel primitives. The rectangle and oval take corners in any order,
+    // include both, and clip to 0 <= x < pitch/4, 0 <= y < screenHeight.
+    // A null surface means the foreground.
+    void CopyBackgroundPixels(int x, int y, int width, int height);
+    void DrawFilledRectangle(int x1, int y1, int x2, int y2, unsigned int colour,
+                             SDL_Surface* surface = nullptr);
+    void DrawFilledOval(int x1, int y1, int x2, int y2, unsigned int colour,
+                        SDL_Surface* surface = nullptr);
+
+    // One line of Latin-1 text with its top left at (x, y). Null font means the
+    // default font, null surface the foreground; no usable font draws nothing.
+    void DrawText(int x, int y, const char* text, unsigned int colour,
+                  FontRecord* font = nullptr, SDL_Surface* surface = nullptr);
+    FontRecord* GetFont(const char* name, int size) { return fonts.GetFont(name, size); }
+    FontRecord* GetDefaultFont() const { return defaultFont; }
+
+    SDL_Surface* GetForeground() const { return foreground.get(); }
+    SDL_Surface* GetBackground() const { return background.get(); }
+    int GetScreenWidth() const { return screenWidth; }
+    int GetScreenHeight() const { return screenHeight; }
+
+protected:
+    struct SdlDeleter {
+        void operator()(SDL_Window* window) const { SDL_DestroyWindow(window); }
+        void operator()(SDL_Renderer* renderer) const { SDL_DestroyRenderer(renderer); }
+        void operator()(SDL_Texture* texture) const { SDL_DestroyTexture(texture); }
+        void operator()(SDL_Surface* surface) const { SDL_FreeSurface(surface); }
+    };
+
+    int exitCode = -1;
+    std::unique_ptr<unsigned char[]> keyStates;
+    int screenWidth = 0;
+    int screenHeight = 0;
+    std::unique_ptr<SDL_Surface, SdlDeleter> foreground;
+    std::unique_ptr<SDL_Surface, SdlDeleter> background;
+    std::unique_ptr<SDL_Window, SdlDeleter> window;
+    std::unique_ptr<SDL_Renderer, SdlDeleter> renderer;
+    std::unique_ptr<SDL_Texture, SdlDeleter> screenTexture;
+    int tickTime = 0;
+    int timeOffset = 0;
+    bool needsRedraw = true;
+    bool redrawWholeScreen = true;
+    int nextTickTime = 0;
+    int mouseDownX = 0;
+    int mouseDownY = 0;
+    int mouseUpX = 0;
+    int mouseUpY = 0;
+    int mouseX = 0;
+    int mouseY = 0;
+    bool objectsChanged = false;
+    std::vector<std::unique_ptr<DisplayableObject>> objects;
+    FontStore fonts;
+    FontRecord* defaultFont = nullptr;  // lent by fonts
+    bool surfaceLocked = false;
+
+private:
+    // Runs fn on each object in slot order until the first empty slot, stopping
+    // at once when an object rebuilds or empties the array.
+    template <typename Fn>
+    void ForEachObject(Fn fn);
+    bool LockForeground();
+    void UnlockForeground();
+    // False for the quit event, which ends the pass at once.
+    bool HandleEvent(const SDL_Event& event);
+};

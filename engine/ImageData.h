@@ -1,0 +1,45 @@
+#pragma once
+
+#include <SDL.h>
+
+#include <cstdint>
+#include <memory>
+
+// A decoded picture held as 0xAARRGGBB words in plain memory, drawn by copying
+// words straight into a surface. It keeps no SDL surface or texture, and it is
+// never copied: objects that share a picture lend a pointer to its owner's image.
+class ImageData {
+public:
+    ImageData() = default;
+    ImageData(const ImageData&) = delete;
+    ImageData& operator=(const ImageData&) = delete;
+
+    // Replaces the picture with the decoded file. On failure the image is left
+    // without pixels (its width and height are kept) and false is returned.
+    bool LoadImage(const char* fileName);
+
+    // Copies the region (srcX, srcY, regionWidth x regionHeight) to (dstX, dstY).
+    // The region is clipped to the surface and to the picture; an empty image
+    // draws nothing.
+    void RenderImage(SDL_Surface* surface, int srcX, int srcY, int dstX, int dstY,
+                     int regionWidth, int regionHeight) const;
+
+    // As RenderImage, but pixels equal to the picture's bottom-right pixel word
+    // (its transparent colour, alpha included) are left untouched.
+    void RenderImageWithMask(SDL_Surface* surface, int srcX, int srcY, int dstX, int dstY,
+                             int regionWidth, int regionHeight) const;
+
+    int GetWidth() const { return width; }
+    int GetHeight() const { return height; }
+    bool HasPixels() const { return pixels != nullptr; }
+    // The word at (x, y); the caller keeps inside the picture.
+    uint32_t GetPixel(int x, int y) const { return pixels[width * y + x]; }
+
+private:
+    void Render(SDL_Surface* surface, int srcX, int srcY, int dstX, int dstY,
+                int regionWidth, int regionHeight, bool masked) const;
+
+    int width = 0;
+    int height = 0;
+    std::unique_ptr<uint32_t[]> pixels;
+};
