@@ -226,6 +226,12 @@ bool BaseEngine::IsKeyPressed(int keyCode) const
     return keyStates && keyStates[KeyCodeToIndex(keyCode)] != 0;
 }
 
+void BaseEngine::SetKeyPressed(int keyCode, bool held)
+{
+    if (keyStates)
+        keyStates[KeyCodeToIndex(keyCode)] = held ? 1 : 0;
+}
+
 int BaseEngine::GetTime()
 {
     return timeOffset + tickTime;

@@ -62,6 +62,9 @@ public:
     static int PacingSleepMs(int now, int nextTick);
     // False while there is no key table (before Initialise, after Deinitialise).
     bool IsKeyPressed(int keyCode) const;
+    // Holds or releases a key without an event, for replays and level tools.
+    // Ignored while there is no key table.
+    void SetKeyPressed(int keyCode, bool held);
 
     void RedrawChanges() { needsRedraw = true; }
     void RedrawWholeScreen() { needsRedraw = redrawWholeScreen = true; }
