@@ -1,0 +1,125 @@
+// Draws every picture of the game from the art folder: the small pictures
+// from their character grids, the title and end backdrops with drawing code,
+// and the desktop icon. Run by the build; it refuses art that breaks the rules
+// the game relies on (sizes, the transparent bottom-right pixel).
+//
+// usage: vaultrun-make-pictures ART_DIR DATA_DIR ICON_DIR
+
+#include "ArtBook.h"
+#include "BackdropPainter.h"
+#include "PictureWriter.h"
+#include "PixelCanvas.h"
+
+#include <cstdio>
+#include <map>
+#include <string>
+
+namespace {
+struct SpriteSpec {
+    const char* file;
+    int width;
+    int height;
+    // Drawn with its bottom-right colour left out; otherwise every pixel shows.
+    bool masked;
+};
+
+constexpr SpriteSpec kSprites[] = {
+    {"capnRedBear.png", 25, 30, true},
+    {"capnRedBearBehind.png", 25, 30, true},
+    {"capnRedBearGhost.png", 25, 30, true},
+    {"keySprite.png", 20, 30, true},
+    {"thwompTransparent.png", 30, 45, true},
+    {"trapCover.png", 30, 50, false},
+    {"grass.png", 55, 50, true},
+    {"Ladder.png", 55, 50, true},
+    {"chestClosed.png", 55, 50, true},
+    {"chestOpen.png", 55, 50, true},
+};
+
+constexpr const char* kTitleFile = "StartScreen.gif";
+constexpr const char* kEndFile = "EndScreen.gif";
+constexpr const char* kIconGrid = "icon.txt";
+// Desktop icon sizes in pixels; the grid is drawn at the smallest.
+constexpr int kIconSizes[] = {32, 64, 128};
+
+std::string Stem(const std::string& file)
+{
+    return file.substr(0, file.find('.'));
+}
+
+bool Fail(const std::string& message)
+{
+    std::fprintf(stderr, "vaultrun-make-pictures: %s\n", message.c_str());
+    return false;
+}
+
+bool CheckSprite(const SpriteSpec& spec, const PixelCanvas& grid)
+{
+    if (grid.GetWidth() != spec.width || grid.GetHeight() != spec.height)
+        return Fail(std::string(spec.file) + ": drawn " + std::to_string(grid.GetWidth()) + " x " +
+                    std::to_string(grid.GetHeight()) + ", the game needs " +
+                    std::to_string(spec.width) + " x " + std::to_string(spec.height));
+    const bool cornerClear =
+        grid.Get(spec.width - 1, spec.height - 1) == PixelCanvas::kTransparent;
+    if (spec.masked && !cornerClear)
+        return Fail(std::string(spec.file) + ": its bottom-right pixel must be transparent");
+    if (!spec.masked) {
+        for (uint32_t pixel : grid.GetPixels()) {
+            if (pixel == PixelCanvas::kTransparent)
+                return Fail(std::string(spec.file) + ": every pixel of it must show");
+        }
+    }
+    return true;
+}
+
+bool Save(bool written, const std::string& error)
+{
+    return written || Fail(error);
+}
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc != 4) {
+        std::fprintf(stderr, "usage: vaultrun-make-pictures ART_DIR DATA_DIR ICON_DIR\n");
+        return 2;
+    }
+    const std::string artDir = argv[1];
+    const std::string dataDir = argv[2];
+    const std::string iconDir = argv[3];
+    std::string error;
+
+    ArtBook book;
+    if (!book.LoadPalette(artDir + "/palette.txt", error))
+        return Fail(error), 1;
+
+    std::map<std::string, PixelCanvas> sprites;
+    for (const SpriteSpec& spec : kSprites) {
+        PixelCanvas grid;
+        if (!book.LoadGrid(artDir + "/" + Stem(spec.file) + ".txt", grid, error))
+            return Fail(error), 1;
+        if (!CheckSprite(spec, grid) ||
+            !Save(PictureWriter::SavePng(grid, dataDir + "/" + spec.file, error), error))
+            return 1;
+        sprites.emplace(spec.file, std::move(grid));
+    }
+
+    const BackdropPainter painter(sprites);
+    if (!Save(PictureWriter::SaveGif(painter.PaintTitle(), dataDir + "/" + kTitleFile, error), error) ||
+        !Save(PictureWriter::SaveGif(painter.PaintEnd(), dataDir + "/" + kEndFile, error), error))
+        return 1;
+
+    PixelCanvas icon;
+    if (!book.LoadGrid(artDir + "/" + kIconGrid, icon, error))
+        return Fail(error), 1;
+    for (int size : kIconSizes) {
+        const PixelCanvas scaled = icon.ScaledUp(size / icon.GetWidth());
+        if (scaled.GetWidth() != size || scaled.GetHeight() != size)
+            return Fail(std::string(kIconGrid) + ": the icon must be square and divide " +
+                        std::to_string(size)), 1;
+        const std::string path = iconDir + "/vaultrun-" + std::to_string(size) + ".png";
+        if (!Save(PictureWriter::SavePng(scaled, path, error), error))
+            return 1;
+    }
+    return 0;
+}
