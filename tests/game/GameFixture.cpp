@@ -4,15 +4,13 @@
 
 #include <filesystem>
 #include <fstream>
-#include <sstream>
+#include <iterator>
 
 #include <stdlib.h>
 
 const char* const GameFixture::kLevel =
-    "dddddddddddddde\n"
-    "wwwwwwwwwwwwwww\n"
-    "ddddddddddddddd\nddddddddddddddd\nddddddddddddddd\nddddddddddddddd\n"
-    "ddddddddddddddd\nddddddddddddddd\nddddddddddddddd\nddddddddddddddd\n"
+    "dddddddddddddde\nwwwwwwwwwwwwwww\nddddddddddddddd\nddddddddddddddd\nddddddddddddddd\n"
+    "ddddddddddddddd\nddddddddddddddd\nddddddddddddddd\nddddddddddddddd\nddddddddddddddd\n"
     "wwwwwwwwwwwwwww\n";
 
 std::time_t GameFixture::clockNow = 0;
@@ -20,9 +18,8 @@ std::time_t GameFixture::clockNow = 0;
 void GameFixture::SetUp()
 {
     previousFolder = std::filesystem::current_path().string();
-    std::string pattern = (std::filesystem::temp_directory_path() / "vaultrun-game-XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    folder = pattern;
+    folder = (std::filesystem::temp_directory_path() / "vaultrun-game-XXXXXX").string();
+    ASSERT_NE(mkdtemp(folder.data()), nullptr);
     std::filesystem::current_path(folder);
     clockNow = 1000;
 }
@@ -41,56 +38,40 @@ void GameFixture::WriteFile(const char* name, std::string_view bytes)
 
 std::string GameFixture::ReadFile(const char* name)
 {
-    std::ostringstream text;
-    text << std::ifstream(name, std::ios::binary).rdbuf();
-    return text.str();
+    std::ifstream file(name, std::ios::binary);
+    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
 }
 
-bool GameFixture::Exists(const char* name)
+Tqz41kMain& GameFixture::Open(std::string_view level)
 {
-    return std::filesystem::exists(name);
-}
-
-Tqz41kMain& GameFixture::Open(const char* fontName)
-{
+    WriteFile("level1.txt", level);
     game = std::make_unique<Tqz41kMain>();
-    game->SetCalendarClock(&GameFixture::Clock);
-    EXPECT_EQ(game->Initialise("Vaultrun", 800, 600, fontName, 24), 0);
+    game->SetCalendarClock([] { return clockNow; });
+    EXPECT_EQ(game->Initialise("Vaultrun", 800, 600, "", 24), 0);
     return *game;
 }
 
 Tqz41kMain& GameFixture::Begin(std::string_view level)
 {
-    WriteFile("level1.txt", level);
-    Open();
-    game->StartRun();
+    Open(level).StartRun();
     return *game;
 }
 
 void GameFixture::Pass()
 {
-    now += 15;
-    game->RunPass(now);
+    game->RunPass(now += 15);
 }
 
 void GameFixture::WinRunAfter(int seconds)
 {
     game->StartRun();
-    const std::time_t start = clockNow;
-    clockNow = start + seconds;
+    clockNow += seconds;
     Pass();
-    // Under the grass of row 1, two pixels short of the chest's column.
-    Place(730, 60, 1);
+    Place(730, 60, 1);  // on the grass of row 1, 2 pixels short of the chest's column
     Player().CollectKey();
     game->SetKeyPressed(SDLK_RIGHT, true);
     Pass();
     game->SetKeyPressed(SDLK_RIGHT, false);
-    clockNow = start;
-}
-
-Tqz41kPlayer& GameFixture::Player()
-{
-    return Object<Tqz41kPlayer>(0);
 }
 
 void GameFixture::Place(int x, int y, int keysLeft, bool ghost)
@@ -101,4 +82,12 @@ void GameFixture::Place(int x, int y, int keysLeft, bool ghost)
     state.keysLeft = keysLeft;
     state.ghost = ghost;
     Player().SetState(state);
+}
+
+void GameFixture::Ticks(int count, int heldKey)
+{
+    for (int key : {SDLK_UP, SDLK_DOWN, SDLK_LEFT, SDLK_RIGHT})
+        game->SetKeyPressed(key, key == heldKey);
+    for (int tick = 0; tick < count; ++tick)
+        Player().DoUpdate(0);
 }
