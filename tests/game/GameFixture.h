@@ -42,9 +42,9 @@ protected:
 
     static std::time_t clockNow;
     std::unique_ptr<Tqz41kMain> game;
+    int now = 0;  // engine clock in ms, advanced 15 per pass
 
 private:
-    int now = 0;
     std::string previousFolder;
     std::string folder;
 };
