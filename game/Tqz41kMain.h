@@ -44,12 +44,12 @@ public:
     void WinGame();
 
     // The best time in "Score.txt", or 0 when there is none yet (missing,
-    // unreadable, not a number, out of range or not above 0). Prints the
-    // score line.
+    // unreadable, not a number, out of range or not above 0). Only the first
+    // MiB of the file is looked at. Prints the score line.
     int ReadHiScore();
-    // Replaces "Score.txt" with the whole seconds of the last frame's run time,
-    // through a temporary file and a rename, so a failure keeps the old file;
-    // a failure prints one line.
+    // Replaces "Score.txt" with the whole seconds of the last frame's run time
+    // as plain digits, through "Score.txt.tmp" and a rename, so a failure
+    // (folder in the way, full disk) keeps the old file and prints one line.
     void WriteScore();
     // A score text read as a formatted integer: leading white space, an
     // optional sign, digits, the rest ignored. Nothing when that gives no
