@@ -419,6 +419,9 @@ void BaseEngine::DrawFilledRectangle(int x1, int y1, int x2, int y2, unsigned in
     const int right = std::min(std::max(x1, x2), stride - 1);
     const int top = std::max(std::min(y1, y2), 0);
     const int bottom = std::min(std::max(y1, y2), FillableRows(surface, screenHeight) - 1);
+    // Wholly left or right of the surface: the clipped span would run backwards.
+    if (left > right)
+        return;
 
     auto* pixels = static_cast<uint32_t*>(surface->pixels);
     for (int y = top; y <= bottom; ++y) {
@@ -434,16 +437,19 @@ void BaseEngine::DrawFilledOval(int x1, int y1, int x2, int y2, unsigned int col
         surface = foreground.get();
     if (!surface)
         return;
-    // 64-bit sums and squares: the same values as 32-bit arithmetic wherever that
-    // does not overflow, and no overflow for far-off corners.
+    // 64-bit sums and double squares: the same values as 32-bit arithmetic wherever
+    // that does not overflow, and no overflow for far-off corners (a span of
+    // 2^32 - 1 squared does not fit even 64 bits).
     const int64_t left = std::min(x1, x2);
     const int64_t right = std::max(x1, x2);
     const int64_t top = std::min(y1, y2);
     const int64_t bottom = std::max(y1, y2);
     const double cx = static_cast<double>(left + right) * 0.5;
     const double cy = static_cast<double>(top + bottom) * 0.5;
-    const double rx2 = static_cast<double>((right - left) * (right - left)) * 0.25;
-    const double ry2 = static_cast<double>((bottom - top) * (bottom - top)) * 0.25;
+    const double spanX = static_cast<double>(right - left);
+    const double spanY = static_cast<double>(bottom - top);
+    const double rx2 = spanX * spanX * 0.25;
+    const double ry2 = spanY * spanY * 0.25;
 
     const int stride = static_cast<int>(static_cast<unsigned>(surface->pitch) >> 2);
     const int64_t firstX = std::max<int64_t>(left, 0);
