@@ -245,20 +245,27 @@ void BaseEngine::MouseUp(int, int, int) {}
 
 // ---------------------------------------------------------------- frame cycle
 
+// The millisecond clock wraps (SDL's after 49 days, ours as a signed int after
+// 24.8): differences are taken modulo 2^32, so the schedule survives the wrap.
+int BaseEngine::MsUntil(int now, int then)
+{
+    return static_cast<int>(static_cast<unsigned>(then) - static_cast<unsigned>(now));
+}
+
 int BaseEngine::PacingSleepMs(int now, int nextTick)
 {
-    return nextTick - now >= kSleepMs ? kSleepMs : 0;
+    return MsUntil(now, nextTick) >= kSleepMs ? kSleepMs : 0;
 }
 
 void BaseEngine::GameAction()
 {
-    if (tickTime < nextTickTime) {
+    if (MsUntil(tickTime, nextTickTime) > 0) {
         // No catching up: a late pass simply starts the next 15 ms from itself.
         if (int sleep = PacingSleepMs(tickTime, nextTickTime))
             SDL_Delay(sleep);
         return;
     }
-    nextTickTime = tickTime + kTickMs;
+    nextTickTime = static_cast<int>(static_cast<unsigned>(tickTime) + kTickMs);
     UpdateAllObjects(tickTime);
 }
 

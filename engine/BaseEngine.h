@@ -60,6 +60,8 @@ public:
     // How long GameAction sleeps when the clock reads now and the next update
     // is due at nextTick: 9 ms while at least 9 ms remain, otherwise 0.
     static int PacingSleepMs(int now, int nextTick);
+    // Milliseconds from now until then on the wrapping clock; negative once past.
+    static int MsUntil(int now, int then);
     // False while there is no key table (before Initialise, after Deinitialise).
     bool IsKeyPressed(int keyCode) const;
     // Holds or releases a key without an event, for replays and level tools.
