@@ -234,7 +234,7 @@ void BaseEngine::SetKeyPressed(int keyCode, bool held)
 
 int BaseEngine::GetTime()
 {
-    return timeOffset + tickTime;
+    return static_cast<int>(static_cast<unsigned>(timeOffset) + static_cast<unsigned>(tickTime));
 }
 
 void BaseEngine::KeyUp(int) {}
