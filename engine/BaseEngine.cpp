@@ -182,11 +182,11 @@ bool BaseEngine::HandleEvent(const SDL_Event& event)
     case SDL_QUIT:
         return false;
     case SDL_KEYDOWN:
-        keyStates[KeyCodeToIndex(event.key.keysym.sym)] = 1;
+        SetKeyPressed(event.key.keysym.sym, true);
         KeyDown(event.key.keysym.sym);
         break;
     case SDL_KEYUP:
-        keyStates[KeyCodeToIndex(event.key.keysym.sym)] = 0;
+        SetKeyPressed(event.key.keysym.sym, false);
         KeyUp(event.key.keysym.sym);
         break;
     case SDL_MOUSEMOTION:
@@ -286,7 +286,8 @@ void BaseEngine::UnlockForeground()
 
 void BaseEngine::GameRender()
 {
-    if (!needsRedraw)
+    // Without surfaces (a failed Initialise) there is nothing to draw on.
+    if (!needsRedraw || !foreground || !background)
         return;
     needsRedraw = false;
 
