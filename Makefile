@@ -3,8 +3,10 @@
 JOBS ?= $(shell nproc)
 BUILD ?= build
 ASAN_BUILD ?= build-asan
+FUZZ_BUILD ?= build-fuzz
+FUZZ_SECONDS ?= 30
 
-.PHONY: play test deps build build-asan test-plain test-asan clean
+.PHONY: play test deps build build-asan test-plain test-asan test-fuzz fuzz clean
 
 deps:
 	./scripts/install-deps
@@ -27,7 +29,14 @@ test-asan: build-asan
 	ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 		ctest --test-dir $(ASAN_BUILD) --output-on-failure -j$(JOBS)
 
-test: test-plain test-asan
+# The level and score readers under libFuzzer, FUZZ_SECONDS each; for a longer
+# search: make fuzz FUZZ_SECONDS=600
+test-fuzz: deps
+	./fuzz/run-fuzzers $(FUZZ_BUILD) $(FUZZ_SECONDS)
+
+fuzz: test-fuzz
+
+test: test-plain test-asan test-fuzz
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)

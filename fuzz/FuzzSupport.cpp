@@ -1,0 +1,54 @@
+#include "FuzzSupport.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <system_error>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace {
+
+std::string scratchFolder;
+
+void RemoveScratchFolder()
+{
+    std::error_code error;
+    std::filesystem::remove_all(scratchFolder, error);
+}
+
+}  // namespace
+
+void EnterScratchFolder()
+{
+    std::string folder = (std::filesystem::temp_directory_path() / "vaultrun-fuzz-XXXXXX").string();
+    if (!mkdtemp(folder.data()))
+        Fail("cannot make a scratch folder", {});
+    scratchFolder = folder;
+    std::atexit(RemoveScratchFolder);
+    std::error_code error;
+    std::filesystem::current_path(scratchFolder, error);
+    if (error)
+        Fail("cannot enter the scratch folder", {});
+
+    std::fflush(stdout);
+    const int sink = open("/dev/null", O_WRONLY);
+    if (sink < 0 || dup2(sink, STDOUT_FILENO) < 0)
+        Fail("cannot silence standard output", {});
+    close(sink);
+}
+
+void WriteWholeFile(const char* name, std::string_view bytes)
+{
+    std::FILE* file = std::fopen(name, "wb");
+    const bool written = file && std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    if (!file || std::fclose(file) != 0 || !written)
+        Fail(std::string("cannot write ") + name, bytes);
+}
+
+void Fail(const std::string& what, std::string_view input)
+{
+    std::fprintf(stderr, "\nINVARIANT BROKEN: %s (input of %zu bytes)\n", what.c_str(), input.size());
+    std::abort();
+}
