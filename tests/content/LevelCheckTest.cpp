@@ -1,16 +1,23 @@
-// The level checker on small levels of our own: one that plays, and the same
-// level spoiled in the ways the checker is meant to catch.
-
-#include "LevelChecker.h"
+// The level checker run as a user runs it, from a working folder that holds a
+// best time: on the shipped level, on small levels of our own with a key or
+// the chest out of reach, and on files that are no level.
 
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
-#include <vector>
 
 namespace {
-// Platforms joined by one ladder; walls at the right edge keep the player in.
-const std::string kPlayable =
+namespace fs = std::filesystem;
+
+// Platforms joined by one ladder, with every key of the game's roster on them.
+const std::string kLevel =
     "dddddddddddddde\n"
     "wwwwwwwwwwwwvww\n"
     "ddddddddddddvdw\n"
@@ -24,67 +31,110 @@ const std::string kPlayable =
     "wwwwwwwwwwwwwww\n";
 
 // 15 cells and a line feed a row.
-std::string WithCell(const std::string& level, int column, int row, char letter)
+std::string WithCell(std::string level, int column, int row, char letter)
 {
-    std::string changed = level;
-    changed.replace(static_cast<size_t>(row * 16 + column), 1, 1, letter);
-    return changed;
+    level[static_cast<size_t>(row * 16 + column)] = letter;
+    return level;
 }
 
-std::string Report(const std::vector<LevelChecker::Finding>& findings)
+std::string Contents(const fs::path& path)
 {
-    std::string text;
-    for (const auto& finding : findings)
-        text += std::to_string(finding.line) + ":" + std::to_string(finding.column) + " " +
-                (finding.error ? "error " : "warning ") + finding.message + "\n";
-    return text;
+    std::ifstream file(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
 }
+
+class LevelCheck : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        char name[] = "/tmp/vaultrun-levelcheck-test-XXXXXX";
+        ASSERT_NE(mkdtemp(name), nullptr);
+        folder = name;
+        std::ofstream(folder / "Score.txt") << "100";
+    }
+    void TearDown() override { fs::remove_all(folder); }
+
+    void Write(const std::string& name, const std::string& text)
+    {
+        std::ofstream(folder / name, std::ios::binary) << text;
+    }
+
+    // Runs the checker in the folder on the named file (none: its default).
+    int Check(const std::string& file)
+    {
+        const std::string command = "cd '" + folder.string() + "' && '" VAULTRUN_LEVELCHECK "' " +
+                                    file + " 2>&1";
+        output.clear();
+        FILE* pipe = popen(command.c_str(), "r");
+        if (!pipe)
+            return -1;
+        char chunk[4096];
+        while (size_t count = std::fread(chunk, 1, sizeof chunk, pipe))
+            output.append(chunk, count);
+        const int status = pclose(pipe);
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+
+    fs::path folder;
+    std::string output;
+};
 }  // namespace
 
-TEST(LevelChecker, PassesAPlayableLevelWithEitherLineEnd)
+TEST_F(LevelCheck, ShippedLevelIsWinnableAndTheBestTimeStaysUntouched)
 {
-    EXPECT_EQ(Report(LevelChecker::Check(kPlayable)), "");
-    std::string crlf;
-    for (char c : kPlayable) {
-        if (c == '\n')
-            crlf += '\r';
-        crlf += c;
-    }
-    EXPECT_EQ(Report(LevelChecker::Check(crlf)), "");
+    const std::string shipped = Contents(VAULTRUN_SOURCE_DIR "/data/level1.txt");
+    Write("level1.txt", shipped);
+    EXPECT_EQ(Check(""), 0) << output;
+    EXPECT_EQ(output,
+              "level1.txt: warning: the player can go partly outside the window, at (776, 410) first\n"
+              "key 1 at (750, 420): taken after 338 ticks\n"
+              "key 2 at (40, 420): taken after 679 ticks\n"
+              "key 3 at (700, 520): taken after 288 ticks\n"
+              "key 4 at (90, 70): taken after 1227 ticks\n"
+              "key 5 at (40, 220): taken after 1183 ticks\n"
+              "chest: opened and reached after 1599 ticks (23.99 s at 15 ms a tick), traps ignored\n"
+              "level1.txt: winnable\n");
+    // A win inside the game writes a best time: never here.
+    EXPECT_EQ(Contents(folder / "Score.txt"), "100");
+    EXPECT_EQ(Contents(folder / "level1.txt"), shipped);
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 2);
 }
 
-TEST(LevelChecker, FindsUnreachableKeysAndChest)
+TEST_F(LevelCheck, NamesAKeyOutOfReach)
 {
-    // Without the ladder through the top platform, the top row is out of reach.
-    const std::string report = Report(LevelChecker::Check(WithCell(kPlayable, 12, 1, 'w')));
-    EXPECT_NE(report.find("0:0 error the key at (90, 70) in column 1, row 0 cannot be reached"),
-              std::string::npos) << report;
-    EXPECT_NE(report.find("1:15 error the chest cannot be reached"), std::string::npos) << report;
-    EXPECT_EQ(report.find("(40, 220)"), std::string::npos) << report;
+    // A wall shuts key 2 in; a hole in the floor lets the player drop out of
+    // the map; a long line is only a warning.
+    std::string level = WithCell(WithCell(kLevel, 2, 7, 'w'), 0, 10, 'd');
+    level.insert(4 * 16 - 1, "d");
+    Write("key.txt", level);
+    EXPECT_EQ(Check("key.txt"), 1) << output;
+    EXPECT_NE(output.find("key.txt:4:16: warning: characters after the 15th are ignored\n"),
+              std::string::npos) << output;
+    EXPECT_NE(output.find("key.txt: warning: the player can leave the map for good"),
+              std::string::npos) << output;
+    EXPECT_NE(output.find("key 2 at (40, 420): out of reach\n"
+                          "key 3 at (700, 520): taken after 288 ticks\n"),
+              std::string::npos) << output;
+    EXPECT_NE(output.find("chest: never opens (keys out of reach)\n"
+                          "key.txt: not winnable: key 2 out of reach\n"),
+              std::string::npos) << output;
 }
 
-TEST(LevelChecker, FindsWaysOutOfTheMap)
+TEST_F(LevelCheck, NamesAWalledOffChest)
 {
-    const std::string hole = Report(LevelChecker::Check(WithCell(kPlayable, 5, 10, 'd')));
-    EXPECT_NE(hole.find("error the player can reach the bottom of the map"), std::string::npos) << hole;
-    const std::string edge = Report(LevelChecker::Check(WithCell(kPlayable, 14, 9, 'd')));
-    EXPECT_NE(edge.find("warning the player can walk partly off the window's right edge"),
-              std::string::npos) << edge;
+    Write("chest.txt", WithCell(kLevel, 13, 0, 'w'));
+    EXPECT_EQ(Check("chest.txt"), 1) << output;
+    EXPECT_NE(output.find("key 5 at (40, 220): taken after"), std::string::npos) << output;
+    EXPECT_NE(output.find("chest: out of reach\nchest.txt: not winnable: the chest out of reach\n"),
+              std::string::npos) << output;
 }
 
-TEST(LevelChecker, NamesLineAndColumnOfBadCells)
+TEST_F(LevelCheck, RefusesFilesThatAreNoLevel)
 {
-    std::string level = WithCell(WithCell(kPlayable, 14, 0, 'h'), 3, 2, 'x');
-    level = WithCell(level, 7, 6, 'e');
-    const std::string report = Report(LevelChecker::Check(level));
-    EXPECT_NE(report.find("1:15 error the top-right cell must hold the closed chest 'e'"),
-              std::string::npos) << report;
-    EXPECT_NE(report.find("3:4 warning 'x' is no tile"), std::string::npos) << report;
-    EXPECT_NE(report.find("7:8 warning a chest here never opens"), std::string::npos) << report;
-
-    const std::string shape = Report(LevelChecker::Check("ddd\nwwwwwwwwwwwwwwwwww\n"));
-    EXPECT_NE(shape.find("0:0 error has 2 lines"), std::string::npos) << shape;
-    EXPECT_NE(shape.find("1:0 error has 3 cells"), std::string::npos) << shape;
-    EXPECT_NE(shape.find("2:16 warning characters after the 15th are ignored"), std::string::npos)
-        << shape;
+    EXPECT_EQ(Check("missing.txt"), 2) << output;
+    fs::create_directory(folder / "folder");
+    EXPECT_EQ(Check("folder"), 2) << output;
+    Write("huge.txt", std::string((1 << 20) + 1, 'd'));
+    EXPECT_EQ(Check("huge.txt"), 2) << output;
+    EXPECT_EQ(Contents(folder / "Score.txt"), "100");
 }
