@@ -97,6 +97,14 @@ int BaseEngine::Initialise(const char* title, int width, int height, const char*
         std::fprintf(stderr, "Unable to init SDL: %s\n", SDL_GetError());
         return 1;
     }
+    // Without a display SDL falls back to its offscreen driver, whose window
+    // nobody could see or close: that is no video for a desktop game.
+    if (const char* driver = SDL_GetCurrentVideoDriver();
+        driver && std::strcmp(driver, "offscreen") == 0) {
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        std::fprintf(stderr, "Unable to init SDL: no display to open a window on\n");
+        return 1;
+    }
     RegisterShutdownOnce();
     TTF_Init();
 
