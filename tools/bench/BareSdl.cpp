@@ -1,0 +1,25 @@
+// The floor for the game's start-up: an SDL program that opens one window of
+// the game's size with the default renderer and presents one cleared frame.
+
+#include <SDL.h>
+
+namespace {
+constexpr int kWidth = 800;
+constexpr int kHeight = 600;
+}  // namespace
+
+int main(int, char**)
+{
+    if (SDL_Init(SDL_INIT_VIDEO) != 0)
+        return 1;
+    SDL_Window* window = SDL_CreateWindow("Bare", 10, 40, kWidth, kHeight, 0);
+    SDL_Renderer* renderer = window ? SDL_CreateRenderer(window, -1, 0) : nullptr;
+    if (!renderer)
+        return 1;
+    SDL_RenderClear(renderer);
+    SDL_RenderPresent(renderer);
+    SDL_DestroyRenderer(renderer);
+    SDL_DestroyWindow(window);
+    SDL_Quit();
+    return 0;
+}

@@ -1,0 +1,454 @@
+// Measures what a play frame, an update tick, the heads-up texts and start-up
+// cost, and in the same run the floors they are held against: one memcpy of a
+// whole 800 x 600 frame, and a bare SDL program's start-up (one window, one
+// present). Ends with the ratios. It plays no run to the end, so the data
+// folder's Score.txt is never written.
+//
+//   vaultrun-bench [Google Benchmark options]
+// The video driver is SDL's choice when SDL_VIDEODRIVER is set (under xvfb-run:
+// SDL_VIDEODRIVER=x11), otherwise the dummy driver.
+
+#include "Tqz41kMain.h"
+
+#include <SDL.h>
+#include <SDL_ttf.h>
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <iostream>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace {
+
+constexpr int kWidth = 800;
+constexpr int kHeight = 600;
+constexpr int kFontSize = 24;
+constexpr const char* kFontName = "Cornerstone Regular.ttf";
+constexpr int kPassMs = 15;
+// Into a run: the first frame's whole-screen copy is past and every text drawn.
+constexpr int kWarmUpPasses = 10;
+
+// The game with its clock and the upload opened up: the frame hooks are
+// public already, so "before the upload" is exactly the calls GameRender makes
+// for a changes-only frame, in its order, and the upload its three SDL calls.
+class BenchGame : public Tqz41kMain {
+public:
+    void SetClock(int ms) { tickTime = ms; }
+    int Clock() const { return tickTime; }
+
+    void FrameBeforeUpload()
+    {
+        UndrawObjects();
+        AfterUndraw();
+        DrawStrings();
+        BeforeDrawObjects();
+        DrawObjects();
+        AfterDrawObjects();
+    }
+
+    void Upload()
+    {
+        SDL_UpdateTexture(screenTexture.get(), nullptr, foreground->pixels, foreground->pitch);
+        SDL_RenderCopy(renderer.get(), screenTexture.get(), nullptr, nullptr);
+        SDL_RenderPresent(renderer.get());
+    }
+
+    // GameRender's whole-screen branch copies the background in one block.
+    void WholeScreenCopy()
+    {
+        std::memcpy(foreground->pixels, background->pixels,
+                    static_cast<size_t>(background->pitch) * screenHeight);
+    }
+};
+
+// SDL and TTF are started by Initialise; each benchmark leaves them stopped,
+// so start-up always starts from nothing.
+void StopLibraries()
+{
+    TTF_Quit();
+    SDL_Quit();
+}
+
+std::unique_ptr<BenchGame> StartGame()
+{
+    auto game = std::make_unique<BenchGame>();
+    if (game->Initialise("Vaultrun", kWidth, kHeight, kFontName, kFontSize) != 0)
+        return nullptr;
+    return game;
+}
+
+// A run under way: started by a key event, some ticks and frames played.
+std::unique_ptr<BenchGame> StartRun(benchmark::State& state)
+{
+    auto game = StartGame();
+    if (!game) {
+        state.SkipWithError("the game did not start");
+        return nullptr;
+    }
+    SDL_Event key{};
+    key.type = SDL_KEYDOWN;
+    key.key.keysym.sym = SDLK_RETURN;
+    SDL_PushEvent(&key);
+    int now = 0;
+    for (int pass = 0; pass < kWarmUpPasses; ++pass)
+        game->RunPass(now += kPassMs);
+    if (game->GetGameState() != Tqz41kMain::StatePlaying) {
+        state.SkipWithError("no run started");
+        return nullptr;
+    }
+    return game;
+}
+
+void EndRun(std::unique_ptr<BenchGame>& game)
+{
+    if (game)
+        game->Deinitialise();
+    game.reset();
+    StopLibraries();
+}
+
+// With --benchmark_repetitions=N the fastest repetition is kept: on a shared
+// machine the others measure the neighbours too.
+double Fastest(const std::vector<double>& times)
+{
+    return times.empty() ? 0.0 : *std::min_element(times.begin(), times.end());
+}
+
+// ---------------------------------------------------------------- floors
+
+void BM_FloorFrameMemcpy(benchmark::State& state)
+{
+    std::vector<uint32_t> from(static_cast<size_t>(kWidth) * kHeight, 0x87CEEB);
+    std::vector<uint32_t> to(from.size());
+    for (auto _ : state) {
+        std::memcpy(to.data(), from.data(), from.size() * sizeof(uint32_t));
+        benchmark::ClobberMemory();
+    }
+    state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(from.size() * sizeof(uint32_t)));
+}
+BENCHMARK(BM_FloorFrameMemcpy)->ComputeStatistics("min", Fastest);
+
+// What any SDL program pays to show its first frame: video, one window, the
+// default renderer (as the game asks for it), one present.
+void BM_FloorBareSdlStartUp(benchmark::State& state)
+{
+    for (auto _ : state) {
+        SDL_Init(SDL_INIT_VIDEO);
+        SDL_Window* window = SDL_CreateWindow("Bare", 10, 40, kWidth, kHeight, 0);
+        SDL_Renderer* renderer = window ? SDL_CreateRenderer(window, -1, 0) : nullptr;
+        if (!renderer) {
+            state.SkipWithError(SDL_GetError());
+            break;
+        }
+        SDL_RenderClear(renderer);
+        SDL_RenderPresent(renderer);
+
+        state.PauseTiming();
+        SDL_DestroyRenderer(renderer);
+        SDL_DestroyWindow(window);
+        SDL_Quit();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_FloorBareSdlStartUp)
+    ->ComputeStatistics("min", Fastest)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+
+// Starts a program in the current folder (the data folder) with the library
+// that ends it at its first presented frame, and waits for it. False unless it
+// got there and ended with status 0.
+bool RunToFirstPresent(const char* program)
+{
+    static const std::vector<std::string> environment = [] {
+        std::vector<std::string> variables;
+        for (char** variable = environ; *variable; ++variable) {
+            if (std::strncmp(*variable, "LD_PRELOAD=", 11) != 0)
+                variables.emplace_back(*variable);
+        }
+        variables.emplace_back(std::string("LD_PRELOAD=") + VAULTRUN_FIRST_PRESENT_EXIT);
+        return variables;
+    }();
+    std::vector<char*> envp;
+    for (const std::string& variable : environment)
+        envp.push_back(const_cast<char*>(variable.c_str()));
+    envp.push_back(nullptr);
+    char* argv[] = {const_cast<char*>(program), nullptr};
+
+    pid_t child = 0;
+    if (posix_spawn(&child, program, nullptr, nullptr, argv, envp.data()) != 0)
+        return false;
+    int status = 0;
+    if (waitpid(child, &status, 0) != child)
+        return false;
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+// Whole programs, from the spawn to the first presented frame: loading the
+// shared libraries is counted too.
+void BM_FloorBareSdlProgram(benchmark::State& state)
+{
+    for (auto _ : state) {
+        if (!RunToFirstPresent(VAULTRUN_BARE_PROGRAM)) {
+            state.SkipWithError("the bare SDL program did not present a frame");
+            break;
+        }
+    }
+}
+BENCHMARK(BM_FloorBareSdlProgram)
+    ->ComputeStatistics("min", Fastest)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+
+// ---------------------------------------------------------------- the game
+
+// Construct (five pictures, the map's four), Initialise (SDL, TTF, the font,
+// window, renderer, texture, surfaces, the roster with the player's three
+// pictures, the title picture) and the first pass, which presents the title.
+void BM_StartUpToTitleFrame(benchmark::State& state)
+{
+    for (auto _ : state) {
+        auto game = StartGame();
+        if (!game) {
+            state.SkipWithError("the game did not start");
+            break;
+        }
+        game->RunPass(0);
+
+        state.PauseTiming();
+        EndRun(game);
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_StartUpToTitleFrame)
+    ->ComputeStatistics("min", Fastest)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+
+void BM_GameProgramToTitleFrame(benchmark::State& state)
+{
+    for (auto _ : state) {
+        if (!RunToFirstPresent(VAULTRUN_GAME_PROGRAM)) {
+            state.SkipWithError("the game did not present its title");
+            break;
+        }
+    }
+}
+BENCHMARK(BM_GameProgramToTitleFrame)
+    ->ComputeStatistics("min", Fastest)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+
+// One update tick of all sixteen objects: the player probing the map and the
+// traps (no key held), five traps sliding, five keys looking for the player.
+void BM_UpdateTick(benchmark::State& state)
+{
+    auto game = StartRun(state);
+    if (!game)
+        return;
+    for (auto _ : state) {
+        game->SetClock(game->Clock() + kPassMs);
+        game->UpdateAllObjects(game->Clock());
+    }
+    EndRun(game);
+}
+BENCHMARK(BM_UpdateTick)
+    ->ComputeStatistics("min", Fastest)
+    ->Unit(benchmark::kMicrosecond);
+
+// A play frame up to the upload: erase sixteen rectangles, the three texts,
+// draw sixteen objects. The clock moves so the keys' glow runs through its sizes.
+void BM_PlayFrameBeforeUpload(benchmark::State& state)
+{
+    auto game = StartRun(state);
+    if (!game)
+        return;
+    for (auto _ : state) {
+        game->SetClock(game->Clock() + kPassMs);
+        game->FrameBeforeUpload();
+    }
+    EndRun(game);
+}
+BENCHMARK(BM_PlayFrameBeforeUpload)
+    ->ComputeStatistics("min", Fastest)
+    ->Unit(benchmark::kMicrosecond);
+
+void BM_PlayFrameUpload(benchmark::State& state)
+{
+    auto game = StartRun(state);
+    if (!game)
+        return;
+    for (auto _ : state)
+        game->Upload();
+    EndRun(game);
+}
+BENCHMARK(BM_PlayFrameUpload)
+    ->ComputeStatistics("min", Fastest)
+    ->Unit(benchmark::kMicrosecond);
+
+// The engine's own GameRender for a play frame, upload included.
+void BM_PlayFrameGameRender(benchmark::State& state)
+{
+    auto game = StartRun(state);
+    if (!game)
+        return;
+    for (auto _ : state) {
+        game->SetClock(game->Clock() + kPassMs);
+        game->RedrawChanges();
+        game->GameRender();
+    }
+    EndRun(game);
+}
+BENCHMARK(BM_PlayFrameGameRender)
+    ->ComputeStatistics("min", Fastest)
+    ->Unit(benchmark::kMicrosecond);
+
+void BM_WholeScreenCopy(benchmark::State& state)
+{
+    auto game = StartRun(state);
+    if (!game)
+        return;
+    for (auto _ : state) {
+        game->WholeScreenCopy();
+        benchmark::ClobberMemory();
+    }
+    EndRun(game);
+}
+BENCHMARK(BM_WholeScreenCopy)
+    ->ComputeStatistics("min", Fastest)
+    ->Unit(benchmark::kMicrosecond);
+
+// The heads-up band: erase it, then time, keys left and best time.
+void BM_HeadsUpTexts(benchmark::State& state)
+{
+    auto game = StartRun(state);
+    if (!game)
+        return;
+    for (auto _ : state)
+        game->DrawStrings();
+    EndRun(game);
+}
+BENCHMARK(BM_HeadsUpTexts)
+    ->ComputeStatistics("min", Fastest)
+    ->Unit(benchmark::kMicrosecond);
+
+// ---------------------------------------------------------------- summary
+
+// Passes every result to the console and keeps each one's time per iteration
+// in seconds: the fastest repetition when there are several.
+class KeepingReporter : public benchmark::ConsoleReporter {
+public:
+    KeepingReporter() : ConsoleReporter(OO_Tabular) {}
+
+    void ReportRuns(const std::vector<Run>& runs) override
+    {
+        for (const Run& run : runs) {
+            const bool fastest = run.run_type == Run::RT_Aggregate && run.aggregate_name == "min";
+            if (run.error_occurred || (run.run_type == Run::RT_Aggregate && !fastest))
+                continue;
+            const std::string name = run.run_name.function_name;
+            if (fastest || !fastestKnown.count(name)) {
+                // Start-up waits on the system as well: wall time. The rest is
+                // pure CPU work: its CPU time leaves out the neighbours' turns.
+                const bool wall = !run.run_name.time_type.empty();
+                seconds[name] = (wall ? run.GetAdjustedRealTime() : run.GetAdjustedCPUTime()) /
+                                benchmark::GetTimeUnitMultiplier(run.time_unit);
+                if (fastest)
+                    fastestKnown[name] = true;
+            }
+        }
+        ConsoleReporter::ReportRuns(runs);
+    }
+
+    double Get(const char* name) const
+    {
+        const auto found = seconds.find(name);
+        return found == seconds.end() ? 0.0 : found->second;
+    }
+
+private:
+    std::map<std::string, double> seconds;
+    std::map<std::string, bool> fastestKnown;
+};
+
+void PrintRatio(std::ostream& out, const char* what, double seconds, const char* floorName,
+                double floorSeconds, double target)
+{
+    char line[256];
+    if (seconds <= 0.0 || floorSeconds <= 0.0) {
+        std::snprintf(line, sizeof line, "%-46s not measured\n", what);
+        out << line;
+        return;
+    }
+    const double ratio = seconds / floorSeconds;
+    std::snprintf(line, sizeof line, "%-46s %10.1f us / %-17s %10.1f us = %6.2f", what,
+                  seconds * 1e6, floorName, floorSeconds * 1e6, ratio);
+    out << line;
+    if (target > 0.0) {
+        std::snprintf(line, sizeof line, "  (target <= %.1f: %s)", target,
+                      ratio <= target ? "met" : "missed");
+        out << line;
+    }
+    out << '\n';
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    // The dummy driver unless the caller names one.
+    setenv("SDL_VIDEODRIVER", "dummy", 0);
+    if (chdir(VAULTRUN_DATA_DIR) != 0) {
+        std::fprintf(stderr, "vaultrun-bench: cannot enter the data folder %s\n", VAULTRUN_DATA_DIR);
+        return 1;
+    }
+    // The table keeps the real standard output; the game's console lines,
+    // which would drown it, go to /dev/null.
+    std::ofstream table("/dev/stdout");
+    std::fflush(stdout);
+    if (!table || !std::freopen("/dev/null", "w", stdout))
+        return 1;
+
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    KeepingReporter reporter;
+    reporter.SetOutputStream(&table);
+    reporter.SetErrorStream(&std::cerr);
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    benchmark::Shutdown();
+
+    const double memcpyFloor = reporter.Get("BM_FloorFrameMemcpy");
+    const double tick = reporter.Get("BM_UpdateTick");
+    const double frame = reporter.Get("BM_PlayFrameBeforeUpload");
+    table << "\nvideo driver: " << SDL_getenv("SDL_VIDEODRIVER") << "\n";
+    PrintRatio(table, "play frame CPU work (tick + frame, no upload)", tick + frame, "frame memcpy",
+               memcpyFloor, 1.0);
+    PrintRatio(table, "  update tick", tick, "frame memcpy", memcpyFloor, 0.0);
+    PrintRatio(table, "  frame before the upload", frame, "frame memcpy", memcpyFloor, 0.0);
+    PrintRatio(table, "  heads-up texts (in the frame)", reporter.Get("BM_HeadsUpTexts"),
+               "frame memcpy", memcpyFloor, 0.0);
+    PrintRatio(table, "whole-screen copy", reporter.Get("BM_WholeScreenCopy"), "frame memcpy",
+               memcpyFloor, 0.0);
+    PrintRatio(table, "upload and present", reporter.Get("BM_PlayFrameUpload"), "frame memcpy",
+               memcpyFloor, 0.0);
+    PrintRatio(table, "start-up to the title frame, in process", reporter.Get("BM_StartUpToTitleFrame"),
+               "bare SDL start-up", reporter.Get("BM_FloorBareSdlStartUp"), 1.1);
+    PrintRatio(table, "start-up to the title frame, whole program",
+               reporter.Get("BM_GameProgramToTitleFrame"), "bare SDL program",
+               reporter.Get("BM_FloorBareSdlProgram"), 1.1);
+    return 0;
+}
