@@ -1,8 +1,8 @@
 // Runs the game's real main loop for ten seconds of a run and reports the
 // intervals between update ticks (minimum, median, 99th percentile, maximum)
-// and the CPU the process used meanwhile. The run is started by a key event,
-// as a player starts it; no key is held after that, so the run is never won
-// and the data folder's Score.txt is never written.
+// and the CPU the process used. The run is started by a key event on the title
+// screen, as a player starts it; no key is held after that, so the run is
+// never won and the data folder's Score.txt is never written.
 //
 //   xvfb-run -a -s "-screen 0 1024x768x24" vaultrun-tick-intervals
 // Without a display it runs on whatever driver SDL picks (SDL_VIDEODRIVER).
@@ -31,17 +31,28 @@ constexpr int kShortestInterval = 15;
 constexpr int kP99Interval = 16;
 constexpr int kLongestInterval = 25;
 
-// The game, recording the clock reading of every update tick and leaving the
-// loop after ten seconds of them.
+// The game, pressing a key on the title screen at its first tick, as a player
+// does once the title shows; then recording the clock reading of every tick of
+// the run and leaving the loop after ten seconds of them. The title's first
+// present (the renderer's warm-up) thus falls before the run, as in play.
 class RecordingGame : public Tqz41kMain {
 public:
     RecordingGame() { ticks.reserve(kExpectedTicks); }
 
     void UpdateAllObjects(int time) override
     {
-        ticks.push_back(tickTime);
-        if (tickTime - ticks.front() >= kRunMs)
-            exitCode = 0;
+        if (GetGameState() == StateStart && !keyPressed) {
+            SDL_Event key{};
+            key.type = SDL_KEYDOWN;
+            key.key.keysym.sym = SDLK_RETURN;
+            SDL_PushEvent(&key);
+            keyPressed = true;
+        }
+        if (GetGameState() == StatePlaying) {
+            ticks.push_back(tickTime);
+            if (tickTime - ticks.front() >= kRunMs)
+                exitCode = 0;
+        }
         Tqz41kMain::UpdateAllObjects(time);
     }
 
@@ -49,6 +60,7 @@ public:
 
 private:
     std::vector<int> ticks;
+    bool keyPressed = false;
 };
 
 double CpuSeconds()
@@ -75,11 +87,6 @@ int main(int, char**)
     RecordingGame game;
     if (game.Initialise("Vaultrun", kWidth, kHeight, "Cornerstone Regular.ttf", kFontSize) != 0)
         return 1;
-    SDL_Event key{};
-    key.type = SDL_KEYDOWN;
-    key.key.keysym.sym = SDLK_RETURN;
-    SDL_PushEvent(&key);
-
     const double cpuBefore = CpuSeconds();
     const Uint32 wallBefore = SDL_GetTicks();
     game.MainLoop();
