@@ -67,10 +67,15 @@ Counts CountDuring(Fn fn)
     return counted;
 }
 
-void* CountedNew(std::size_t size)
+void* CountedNewOrNull(std::size_t size) noexcept
 {
     counted.cppNew += counting;
-    if (void* memory = std::malloc(size ? size : 1))
+    return std::malloc(size ? size : 1);
+}
+
+void* CountedNew(std::size_t size)
+{
+    if (void* memory = CountedNewOrNull(size))
         return memory;
     throw std::bad_alloc();
 }
@@ -90,6 +95,18 @@ void* operator new(std::size_t size)
 void* operator new[](std::size_t size)
 {
     return CountedNew(size);
+}
+
+// Every form that memory comes from must be ours, or the sanitizer sees new
+// from its own allocator freed by ours.
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept
+{
+    return CountedNewOrNull(size);
+}
+
+void* operator new[](std::size_t size, const std::nothrow_t&) noexcept
+{
+    return CountedNewOrNull(size);
 }
 
 void operator delete(void* memory) noexcept
