@@ -69,6 +69,12 @@ public:
         SDL_RenderPresent(renderer.get());
     }
 
+    const char* RendererName() const
+    {
+        SDL_RendererInfo info{};
+        return SDL_GetRendererInfo(renderer.get(), &info) == 0 ? info.name : "none";
+    }
+
     // GameRender's whole-screen branch copies the background in one block.
     void WholeScreenCopy()
     {
@@ -295,6 +301,7 @@ void BM_PlayFrameUpload(benchmark::State& state)
     auto game = StartRun(state);
     if (!game)
         return;
+    state.SetLabel(std::string("renderer ") + game->RendererName());
     for (auto _ : state)
         game->Upload();
     EndRun(game);
