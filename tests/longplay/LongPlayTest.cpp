@@ -51,7 +51,7 @@ constexpr unsigned kSeed = 0x5eed2024;
 constexpr int kLongestHoldTicks = 60;
 // One stretch in this many also taps a key that means nothing during a run.
 constexpr int kStrayKeyOdds = 8;
-// Far more events than one pass below ever queues (ten at most).
+// Far more events than one pass below ever queues (eight at most).
 constexpr int kQueueWarmUpEvents = 32;
 
 constexpr std::time_t kCalendarStart = 1000000;
@@ -145,8 +145,9 @@ protected:
         InputScript::PushKey(keyCode, false);
     }
 
-    // Random arrows for `ticks` passes of one run. A random win (all keys and
-    // the chest by chance) is counted, and space starts the next run.
+    // Random arrows for `ticks` passes of runs, the first started with space on
+    // the title or end screen. A random win (all keys and the chest by chance)
+    // is counted, and space starts the next run.
     void PlayRandomly(int ticks)
     {
         std::uniform_int_distribution<int> holdTicks(1, kLongestHoldTicks);
@@ -220,7 +221,6 @@ protected:
         Pass();
         for (int cycle = 0; cycle < kCycles; ++cycle) {
             // A random run from the title or end screen, ended by a win.
-            Tap(cycle == 0 ? 'z' : int{SDLK_SPACE});
             PlayRandomly(kRandomTicksPerCycle);
             outcome.randomTicks += kRandomTicksPerCycle;
             if (!WinFromAnywhere()) {
