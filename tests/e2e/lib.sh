@@ -130,7 +130,10 @@ game_start() {
             return 1
         fi
         [ "$(now_ms)" -lt "$deadline" ] || { check_failed "no Vaultrun window"; return 1; }
-        WID=$(xdotool search --name '^Vaultrun$' 2>/dev/null | head -n 1)
+        # Only once the window manager has mapped it: a screenshot of a window
+        # still on its way would make import wait, holding the X server, for
+        # the window manager it holds off.
+        WID=$(xdotool search --onlyvisible --name '^Vaultrun$' 2>/dev/null | head -n 1)
         [ -n "$WID" ] || sleep 0.05
     done
     xdotool windowfocus --sync "$WID" 2>/dev/null || true
@@ -173,8 +176,12 @@ key_up() { xdotool keyup "$1"; }
 
 # ---------------------------------------------------------------- screenshots
 
-# shot FILE: what the game's window shows now.
-shot() { import -window "$WID" "png:$1" 2>/dev/null; }
+# shot FILE: what the game's window shows now. import holds the X server while
+# it reads; the time limit keeps a stuck one from stopping everything.
+shot() {
+    rm -f "$1"
+    timeout 10 import -window "$WID" "png:$1" 2>/dev/null
+}
 
 # hex FILE X Y: the pixel's colour as RRGGBB.
 hex() { convert "$1" -format "%[hex:p{$2,$3}]" info: | cut -c1-6; }
@@ -220,13 +227,15 @@ same_region() {
 }
 
 # poll SECONDS COMMAND...: runs the command until it succeeds; false on time-out.
+# POLL_PAUSE seconds between tries: screenshots cost the game CPU time.
+POLL_PAUSE=0.05
 poll() {
     local deadline=$(($(now_ms) + $1 * 1000))
     shift
     until "$@"; do
         [ "$(now_ms)" -lt "$deadline" ] || return 1
         kill -0 "$GAME_PID" 2>/dev/null || return 1
-        sleep 0.05
+        sleep "$POLL_PAUSE"
     done
 }
 
@@ -242,8 +251,10 @@ next_shot() {
 # white of its texts, and the map's sky shows below it.
 shows_run() {
     next_shot
-    [ "$(hex "$SHOT" 5 5)" = "$BLACK" ] &&
-        [ "$(colours "$SHOT" 800x40+0+0 | grep -Evc "^($BLACK|$WHITE)$")" = 0 ] &&
+    local band
+    band=$(colours "$SHOT" 800x40+0+0) &&
+        [ "$(echo "$band" | grep -Evc "^($BLACK|$WHITE)$")" = 0 ] &&
+        echo "$band" | grep -qx "$BLACK" &&
         [ "$(count "$SHOT" 800x560+0+40 "$SKY")" -gt 0 ]
 }
 
@@ -263,7 +274,7 @@ shows_ghost() {
 hold() {
     local key=$1 x=$2 y=$3
     key_down "$key"
-    if ! poll 60 player_at "$x" "$y"; then
+    if ! POLL_PAUSE=0.25 poll 60 player_at "$x" "$y"; then
         key_up "$key"
         check_failed "holding $key did not bring the player to ($x, $y); it is at ($(player_position "$SHOT"))"
         return 1

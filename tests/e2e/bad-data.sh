@@ -1,0 +1,313 @@
+#!/bin/bash
+# Bad data on the real, instrumented game in a real window: every case starts
+# the game in a folder of good data with one thing spoiled, starts a run with
+# a key, plays with held arrows, takes a screenshot and closes the window. In
+# every case the game must end with status 0, report nothing to the address,
+# leak and undefined-behaviour checks, and leave the stored best time's bytes
+# as they were unless a win improved it.
+# usage: bad-data.sh GAME DATA_FOLDER pictures|files [CASE_PATTERN]
+GAME=$(realpath "$1")
+DATA=$(realpath "$2")
+GROUP=$3
+ONLY=${4:-}  # an extended regular expression: only the cases it names
+HERE=$(cd "$(dirname "$0")" && pwd)
+. "$HERE/lib.sh"
+. "$HERE/winning-run.sh"
+x_start
+
+PICTURES="capnRedBear.png capnRedBearBehind.png capnRedBearGhost.png keySprite.png
+thwompTransparent.png trapCover.png grass.png Ladder.png chestClosed.png chestOpen.png
+StartScreen.gif EndScreen.gif"
+FONT="Cornerstone Regular.ttf"
+BEST=42
+PASSED=0
+FAILED=0
+FAILED_CASES=""
+
+# ---------------------------------------------------------------- spoiling
+
+# spoil FILE HOW: replaces a file of the case's folder by a bad version of it.
+spoil() {
+    local file=$FOLDER/$1 good=$DATA/$1
+    case $2 in
+        missing) rm -f "$file" ;;
+        empty) : >"$file" ;;
+        truncated) head -c $(($(stat -c %s "$good") / 2)) "$good" >"$file" ;;
+        # The header kept, every later byte inverted.
+        corrupt) perl -0777 -pe '$_ = substr($_, 0, 40) . ~substr($_, 40)' "$good" >"$file" ;;
+        # Smaller than any size the game draws a picture at.
+        1x1) convert "$good" -resize '1x1!' "$file" ;;
+        small) convert "$good" -resize '10x7!' "$file" ;;
+        text) printf 'This is not what it seems to be.\n' >"$file" ;;
+        folder) rm -f "$file" && mkdir "$file" && : >"$file/inside" ;;
+        *) die "unknown way to spoil a file: $2" ;;
+    esac
+}
+
+# begin_case NAME: a fresh folder of good data with a stored best time.
+begin_case() {
+    CASE=$1
+    CASE_FAILURES=$FAILURES
+    FOLDER=$E2E_TMP/case
+    make_folder "$FOLDER"
+    printf '%s' "$BEST" >"$FOLDER/Score.txt"
+    EXPECT_BEST=$BEST
+    PLAYER_SHOWN=yes     # the standing player can be found on screenshots
+    LEVEL=shipped        # shipped, trap or win: how the player can be moved
+    EXERCISE=walk
+    WRAPPER=()
+    WIN_DONE=shows_end
+    EXPECT_SAVE_FAILURE=""
+}
+
+use_level() {
+    LEVEL=$1
+    cp "$HERE/levels/$1.txt" "$FOLDER/level1.txt"
+}
+
+# ---------------------------------------------------------------- playing
+
+player_left_of_start() {
+    next_shot
+    local position
+    position=$(player_position "$SHOT") && [ "${position% *}" -lt 100 ]
+}
+
+# A held arrow walks the player left from its start, where the level allows it.
+exercise_walk() {
+    key_down Left
+    if [ "$PLAYER_SHOWN" = yes ] && [ "$LEVEL" != broken ]; then
+        poll 10 player_left_of_start || check_failed "the held arrow did not move the player"
+    else
+        sleep 0.5
+    fi
+    key_up Left
+    next_shot
+}
+
+# Up and down the ladder of the trap level (the climbing picture is drawn),
+# then a walk in the standing picture.
+exercise_climb() {
+    key_down Up
+    sleep 1
+    key_up Up
+    key_down Down
+    sleep 1.5
+    key_up Down
+    exercise_walk
+}
+
+# Up to the trap corridor and into the first trap; the ghost drifts home.
+exercise_trap() {
+    hold Up 100 210 || return
+    key_down Right
+    at_trap_or_gone() { player_at 138 210 || ! player_position "$SHOT" >/dev/null; }
+    poll 10 at_trap_or_gone || check_failed "the player did not reach the trap"
+    key_up Right
+    poll 15 player_at 100 510 || check_failed "the player did not come home after the trap"
+}
+
+score_written() { [ -f "$FOLDER/Score.txt" ] && [ -s "$FOLDER/Score.txt" ]; }
+
+exercise_win() {
+    win_run "$FOLDER"
+}
+
+# ---------------------------------------------------------------- one case
+
+# run_case: plays the case set up since begin_case and reports it by name.
+run_case() {
+    local score=$FOLDER/Score.txt kind=none
+    [ -z "$ONLY" ] || [[ $CASE =~ $ONLY ]] || return 0
+    if [ -d "$score" ]; then
+        kind=folder
+    elif [ -f "$score" ]; then
+        kind=file
+        cp "$score" "$E2E_TMP/score-before"
+    fi
+    if game_start "$FOLDER" ${WRAPPER[@]+"${WRAPPER[@]}"}; then
+        key_tap space
+        if poll 20 shows_run; then
+            "exercise_$EXERCISE"
+        else
+            check_failed "no run started"
+        fi
+        game_close
+        [ "$GAME_STATUS" = 0 ] || check_failed "status $GAME_STATUS after the window was closed"
+    fi
+    check_sanitizers_quiet
+    grep -qF "*******************SCORE = $EXPECT_BEST ***" "$GAME_OUT" ||
+        check_failed "the best time was not read as $EXPECT_BEST"
+    if [ -n "$EXPECT_SAVE_FAILURE" ]; then
+        grep -qF "Could not save the best time to Score.txt" "$GAME_OUT" ||
+            check_failed "the failed save of the best time was not reported"
+    fi
+    case $kind in
+        file) cmp -s "$score" "$E2E_TMP/score-before" || check_failed "the stored best time changed" ;;
+        folder) [ -d "$score" ] && [ -e "$score/inside" ] || check_failed "the Score.txt folder was touched" ;;
+        none)
+            if [ "$EXERCISE" = win ]; then
+                [[ $(cat "$score" 2>/dev/null) =~ ^[0-9]+$ ]] || check_failed "the won run stored no time"
+            else
+                [ ! -e "$score" ] || check_failed "a best time appeared without a win"
+            fi
+            ;;
+    esac
+    [ ! -e "$FOLDER/Score.txt.tmp" ] || check_failed "a temporary score file was left behind"
+    if [ "$FAILURES" = "$CASE_FAILURES" ]; then
+        echo "case $CASE: ok"
+        PASSED=$((PASSED + 1))
+    else
+        echo "case $CASE: FAILED"
+        FAILED=$((FAILED + 1))
+        FAILED_CASES="$FAILED_CASES; $CASE"
+    fi
+}
+
+# ---------------------------------------------------------------- pictures
+
+picture_cases() {
+    local picture how
+    for picture in $PICTURES; do
+        for how in missing truncated corrupt small; do
+            begin_case "$picture $how"
+            spoil "$picture" "$how"
+            case $picture in
+                capnRedBear.png) PLAYER_SHOWN=no ;;
+                capnRedBearBehind.png) use_level trap && EXERCISE=climb ;;
+                capnRedBearGhost.png) use_level trap && EXERCISE=trap ;;
+            esac
+            run_case
+        done
+    done
+    for how in missing empty 1x1; do
+        begin_case "every picture $how"
+        for picture in $PICTURES; do
+            spoil "$picture" "$how"
+        done
+        PLAYER_SHOWN=no
+        run_case
+    done
+}
+
+# ---------------------------------------------------------------- other files
+
+# A repeatable byte soup: every byte value, up and down.
+all_bytes() {
+    printf "$(printf '\\%03o' $(seq 0 255) $(seq 255 -1 0))"
+}
+
+file_cases() {
+    local how
+    for how in missing empty truncated corrupt text folder; do
+        begin_case "font $how"
+        spoil "$FONT" "$how"
+        run_case
+    done
+    begin_case "font a picture"
+    cp "$DATA/grass.png" "$FOLDER/$FONT"
+    run_case
+
+    for how in missing empty folder; do
+        begin_case "level1.txt $how"
+        spoil level1.txt "$how"
+        LEVEL=broken
+        run_case
+    done
+    begin_case "level1.txt binary"
+    all_bytes >"$FOLDER/level1.txt"
+    LEVEL=broken
+    run_case
+    begin_case "level1.txt 1 MB of lines after the level"
+    yes "$(cat "$DATA/level1.txt")" | head -c 1048576 >"$FOLDER/level1.txt"
+    run_case
+    begin_case "level1.txt one line of 1 MB"
+    head -c 1048576 /dev/zero | tr '\0' w >"$FOLDER/level1.txt"
+    LEVEL=broken
+    run_case
+    begin_case "level1.txt short lines and stray bytes"
+    printf 'ddd\r\n\n\tw\000w\200\377\r\rv\nwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwww\r\n\xc3\xa9\xe2\x82\xac\nw' >"$FOLDER/level1.txt"
+    LEVEL=broken
+    run_case
+
+    for how in missing empty folder; do
+        begin_case "Score.txt $how"
+        spoil Score.txt "$how"
+        EXPECT_BEST=0
+        run_case
+    done
+    local name bytes
+    while IFS='|' read -r name bytes; do
+        begin_case "Score.txt $name"
+        printf '%b' "$bytes" >"$FOLDER/Score.txt"
+        EXPECT_BEST=0
+        run_case
+    done <<'SCORES'
+junk|fast!
+negative|-17
+99999999999|99999999999
+zero|0
+binary|\0377\0000\0012\0200
+SCORES
+    begin_case "Score.txt 1 MB of digits"
+    head -c 1048576 /dev/zero | tr '\0' 9 >"$FOLDER/Score.txt"
+    EXPECT_BEST=0
+    run_case
+
+    begin_case "working folder read-only, a won run cannot store its time"
+    use_level win
+    printf 9999 >"$FOLDER/Score.txt"
+    EXPECT_BEST=9999
+    EXERCISE=win
+    EXPECT_SAVE_FAILURE=yes
+    read_only_wrapper
+    run_case
+
+    begin_case "Score.txt a folder, a won run cannot replace it"
+    use_level win
+    spoil Score.txt folder
+    EXPECT_BEST=0
+    EXERCISE=win
+    EXPECT_SAVE_FAILURE=yes
+    run_case
+
+    begin_case "end and open chest pictures spoiled, a won run"
+    use_level win
+    spoil EndScreen.gif 1x1
+    spoil chestOpen.png truncated
+    rm "$FOLDER/Score.txt"
+    EXPECT_BEST=0
+    EXERCISE=win
+    WIN_DONE=score_written
+    run_case
+}
+
+# The game runs in the case's folder made read-only for it: a read-only bind
+# mount in a mount namespace of its own (root writes through file modes), or,
+# where namespaces are not allowed, as the nobody user in a folder it does not own.
+read_only_wrapper() {
+    local ro='mount --bind "$0" "$0" && mount -o remount,bind,ro "$0" "$0" &&
+        cd "$0" && ! (: >"$0/.probe") 2>/dev/null && exec "$@"'
+    if unshare -m sh -c "$ro" "$FOLDER" true 2>/dev/null; then
+        WRAPPER=(unshare -m sh -c "$ro" "$FOLDER")
+    else
+        chmod 711 "$E2E_TMP"
+        chmod 755 "$FOLDER"
+        chmod 644 "$FOLDER"/*
+        WRAPPER=(setpriv --reuid=nobody --regid=nogroup --clear-groups sh -c
+            'cd "$0" && ! (: >"$0/.probe") 2>/dev/null && exec "$@"' "$FOLDER")
+    fi
+}
+
+# ---------------------------------------------------------------- main
+
+game_is_instrumented || die "run these cases on the sanitizer build of the game"
+started=$(now_ms)
+case $GROUP in
+    pictures) picture_cases ;;
+    files) file_cases ;;
+    *) die "unknown group $GROUP" ;;
+esac
+echo "bad data ($GROUP) in $((($(now_ms) - started) / 1000)) s:"
+echo "$PASSED passed, $FAILED failed"
+[ "$FAILED" = 0 ] && [ "$FAILURES" = 0 ] || die "failed:${FAILED_CASES#;}"
