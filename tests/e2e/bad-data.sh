@@ -53,7 +53,7 @@ begin_case() {
     printf '%s' "$BEST" >"$FOLDER/Score.txt"
     EXPECT_BEST=$BEST
     PLAYER_SHOWN=yes     # the standing player can be found on screenshots
-    LEVEL=shipped        # shipped, trap or win: how the player can be moved
+    LEVEL=shipped        # a level of levels/, or broken: how the player can move
     EXERCISE=walk
     WRAPPER=()
     WIN_DONE=shows_end
@@ -97,14 +97,13 @@ exercise_climb() {
     exercise_walk
 }
 
-# Up to the trap corridor and into the first trap; the ghost drifts home.
+# Up to the trap corridor and right into the first trap: the ghost (not to be
+# seen with its picture spoiled) drifts home, where the held arrow walks nowhere.
 exercise_trap() {
     hold Up 100 210 || return
     key_down Right
-    at_trap_or_gone() { player_at 138 210 || ! player_position "$SHOT" >/dev/null; }
-    poll 10 at_trap_or_gone || check_failed "the player did not reach the trap"
+    POLL_PAUSE=0.25 poll 30 player_at 100 510 || check_failed "the player did not come home after the trap"
     key_up Right
-    poll 15 player_at 100 510 || check_failed "the player did not come home after the trap"
 }
 
 score_written() { [ -f "$FOLDER/Score.txt" ] && [ -s "$FOLDER/Score.txt" ]; }
