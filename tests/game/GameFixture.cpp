@@ -3,14 +3,12 @@
 #include <SDL.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 
 #include <stdlib.h>
 
 const char* const GameFixture::kLevel =
-    "dddddddddddddde\nwwwwwwwwwwwwwww\nddddddddddddddd\nddddddddddddddd\nddddddddddddddd\n"
-    "ddddddddddddddd\nddddddddddddddd\nddddddddddddddd\nddddddddddddddd\nddddddddddddddd\n"
+    "dddddddddddddde\nwwwwwwwwwwwwwww\nddddddddddddddd\nadddddddddddddd\nddddddddddddddd\n"
+    "ddvdddddddddddd\nddvdddddddddddd\nddvdddddddddddd\nddvdddddddddddd\nddddddddddddddd\n"
     "wwwwwwwwwwwwwww\n";
 
 std::time_t GameFixture::clockNow = 0;
@@ -31,17 +29,6 @@ void GameFixture::TearDown()
     std::filesystem::remove_all(folder);
 }
 
-void GameFixture::WriteFile(const char* name, std::string_view bytes)
-{
-    std::ofstream(name, std::ios::binary) << bytes;
-}
-
-std::string GameFixture::ReadFile(const char* name)
-{
-    std::ifstream file(name, std::ios::binary);
-    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-}
-
 Tqz41kMain& GameFixture::Open(std::string_view level)
 {
     WriteFile("level1.txt", level);
@@ -49,17 +36,6 @@ Tqz41kMain& GameFixture::Open(std::string_view level)
     game->SetCalendarClock([] { return clockNow; });
     EXPECT_EQ(game->Initialise("Vaultrun", 800, 600, "", 24), 0);
     return *game;
-}
-
-Tqz41kMain& GameFixture::Begin(std::string_view level)
-{
-    Open(level).StartRun();
-    return *game;
-}
-
-void GameFixture::Pass()
-{
-    game->RunPass(now += 15);
 }
 
 void GameFixture::WinRunAfter(int seconds)
@@ -72,16 +48,6 @@ void GameFixture::WinRunAfter(int seconds)
     game->SetKeyPressed(SDLK_RIGHT, true);
     Pass();
     game->SetKeyPressed(SDLK_RIGHT, false);
-}
-
-void GameFixture::Place(int x, int y, int keysLeft, bool ghost)
-{
-    Tqz41kPlayer::State state;
-    state.x = x;
-    state.y = y;
-    state.keysLeft = keysLeft;
-    state.ghost = ghost;
-    Player().SetState(state);
 }
 
 void GameFixture::Ticks(int count, int heldKey)

@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <ctime>
+#include <fstream>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -14,29 +16,40 @@
 // the working folder), on a calendar clock that the test sets.
 class GameFixture : public ::testing::Test {
 protected:
-    // Sky, the closed chest top right, grass in rows 1 and 10.
+    // Sky with the closed chest top right, grass in rows 1 and 10, a ladder in
+    // column 2 in rows 5 to 8, and code 0 at the left of row 3.
     static const char* const kLevel;
 
     void SetUp() override;
     void TearDown() override;
 
-    static void WriteFile(const char* name, std::string_view bytes);
-    static std::string ReadFile(const char* name);
+    static void WriteFile(const char* name, std::string_view bytes)
+    {
+        std::ofstream(name, std::ios::binary) << bytes;
+    }
+    static std::string ReadFile(const char* name)
+    {
+        std::ifstream file(name, std::ios::binary);
+        return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+    }
 
     // The game on the dummy driver without a font, in the title state.
     Tqz41kMain& Open(std::string_view level = kLevel);
     // Opened and a run started.
-    Tqz41kMain& Begin(std::string_view level = kLevel);
+    void Begin(std::string_view level = kLevel) { Open(level).StartRun(); }
     // One engine pass 15 ms after the last: one update tick, one frame.
-    void Pass();
+    void Pass() { game->RunPass(now += 15); }
     // A run whose frame after `seconds` is rendered, then won by walking under
     // the open chest in the next pass.
     void WinRunAfter(int seconds);
 
-    Tqz41kPlayer& Player() { return Object<Tqz41kPlayer>(0); }
     template <typename T>
     T& Object(int slot) { return dynamic_cast<T&>(*game->GetDisplayableObject(slot)); }
-    void Place(int x, int y, int keysLeft = 5, bool ghost = false);
+    Tqz41kPlayer& Player() { return Object<Tqz41kPlayer>(0); }
+    void Place(int x, int y, int keysLeft = 5, bool ghost = false)
+    {
+        Player().SetState({x, y, false, ghost, keysLeft});
+    }
     // Player updates only, with the given key (0 for none) held alone.
     void Ticks(int count, int heldKey = 0);
 

@@ -1,0 +1,220 @@
+#include "EngineTestSupport.h"
+#include "ImageData.h"
+#include "TileManager.h"
+
+#include <SDL_image.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <climits>
+#include <cstdio>
+#include <string>
+#include <tuple>
+#include <vector>
+
+namespace {
+
+constexpr int kWidth = 16;
+constexpr int kHeight = 12;
+constexpr uint32_t kPaper = 0x00102030;
+constexpr uint32_t kInk = 0x00FF00FF;
+const PixelSet kNone;
+const PixelSet kScreen = RectPixels(0, 0, kWidth - 1, kHeight - 1);
+using Case = std::pair<std::array<int, 4>, PixelSet>;  // four arguments, the pixels drawn
+
+// The test picture, 4 x 3: opaque words that name their own place, so a misplaced
+// copy shows, with (0, 0) opaque black. Two pixels are transparent, among them
+// the bottom-right one, which makes 0 the picture's transparent colour.
+uint32_t Loaded(int x, int y)
+{
+    const bool clear = (x == 2 && y == 0) || (x == 3 && y == 2);
+    return clear ? 0 : 0xFF000000 | x << 8 | y;
+}
+
+class DrawingTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_EQ(engine.Initialise("Vaultrun test", kWidth, kHeight, nullptr, 0), 0); }
+    // Runs draw(a, b, c, d) with each case's arguments on a paper foreground; exactly
+    // the case's pixels must change.
+    template <typename Draw>
+    void Check(const std::vector<Case>& cases, Draw draw)
+    {
+        for (const auto& [args, drawn] : cases) {
+            SDL_FillRect(engine.GetForeground(), nullptr, kPaper);
+            draw(args[0], args[1], args[2], args[3]);
+            EXPECT_EQ(PixelsOtherThan(engine.GetForeground(), kPaper), drawn)
+                << args[0] << ", " << args[1] << ", " << args[2] << ", " << args[3];
+        }
+    }
+    TestEngine engine;
+};
+
+TEST_F(DrawingTest, RectangleTakesCornersInAnyOrderAndClipsAtEachEdge)
+{
+    Check({{{10, 8, 5, 3}, RectPixels(5, 3, 10, 8)}, {{7, 4, 7, 4}, RectPixels(7, 4, 7, 4)},
+           {{-3, -2, 2, 1}, RectPixels(0, 0, 2, 1)}, {{14, 10, 20, 30}, RectPixels(14, 10, 15, 11)},
+           // Wholly beside each edge: the clipped span would run backwards.
+           {{-9, 2, -2, 4}, kNone}, {{kWidth + 2, 2, kWidth + 5, 4}, kNone},
+           {{2, -5, 4, -1}, kNone}, {{2, kHeight, 4, kHeight + 3}, kNone}},
+          [&](int x1, int y1, int x2, int y2) { engine.DrawFilledRectangle(x1, y1, x2, y2, kInk); });
+}
+
+TEST_F(DrawingTest, OvalsCoverTheirExactPixels)
+{
+    const PixelSet circle{{2, 0}, {1, 1}, {2, 1}, {3, 1}, {0, 2}, {1, 2}, {2, 2},
+                          {3, 2}, {4, 2}, {1, 3}, {2, 3}, {3, 3}, {2, 4}};
+    Check({{{0, 0, 4, 4}, circle}, {{0, 0, 2, 2}, {{1, 0}, {0, 1}, {1, 1}, {2, 1}, {1, 2}}},
+           {{0, 0, 1, 2}, {{0, 1}, {1, 1}}}, {{0, 0, 0, 5}, kNone}, {{1, 3, 6, 3}, kNone},
+           // Far-off corners must not overflow: the screen lies deep inside this oval.
+           {{INT_MIN, INT_MIN, INT_MAX, INT_MAX}, kScreen}},
+          [&](int x1, int y1, int x2, int y2) { engine.DrawFilledOval(x1, y1, x2, y2, kInk); });
+}
+
+TEST_F(DrawingTest, BackgroundCopyIsClippedToTheSurfaces)
+{
+    SDL_FillRect(engine.GetBackground(), nullptr, kInk);
+    // x, y, width, height: a part off the left never wraps onto the row above, and the
+    // widest region does not overflow.
+    Check({{{3, 4, 2, 3}, RectPixels(3, 4, 4, 6)}, {{-2, 1, 4, 1}, RectPixels(0, 1, 1, 1)},
+           {{-3, -3, 5, 5}, RectPixels(0, 0, 1, 1)}, {{14, 11, 5, 5}, RectPixels(14, 11, 15, 11)},
+           {{2, 3, INT_MAX, INT_MAX}, RectPixels(2, 3, 15, 11)}, {{kWidth, 0, 3, 3}, kNone},
+           {{0, kHeight, 3, 3}, kNone}, {{2, 2, 0, 3}, kNone}, {{2, 2, 3, -1}, kNone}},
+          [&](int x, int y, int width, int height) { engine.CopyBackgroundPixels(x, y, width, height); });
+}
+
+TEST_F(DrawingTest, FillsStopAtTheScreenHeightAndAtTheSurfaceBottom)
+{
+    // Surfaces over the top rows of a block taller than the screen, one of them
+    // taller than the screen too, one shorter: only the rows in both may change.
+    for (int rows : {kHeight + 4, 5}) {
+        std::vector<uint32_t> block(kWidth * (kHeight + 4), kPaper);
+        SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormatFrom(block.data(), kWidth, rows, 32, kWidth * 4,
+                                                                  SDL_PIXELFORMAT_ARGB8888);
+        engine.DrawFilledRectangle(0, 0, kWidth - 1, kHeight + 3, kInk, surface);
+        engine.DrawFilledOval(-100, -100, 100, 100, kInk, surface);
+        SDL_FreeSurface(surface);
+        std::vector<uint32_t> expected(block.size(), kPaper);
+        std::fill_n(expected.begin(), kWidth * std::min(rows, kHeight), kInk);
+        EXPECT_EQ(block, expected) << rows;
+    }
+}
+
+TEST_F(DrawingTest, ImagesAreClippedToSurfaceAndPictureAndDrawNothingWithoutPixels)
+{
+    uint32_t words[3][4];
+    for (int y = 0; y < 3; ++y)
+        for (int x = 0; x < 4; ++x)
+            words[y][x] = Loaded(x, y) ? Loaded(x, y) : 0x00123456;  // transparent: loads as 0
+    SDL_Surface* picture = SDL_CreateRGBSurfaceWithFormatFrom(words, 4, 3, 32, 16, SDL_PIXELFORMAT_ARGB8888);
+    const std::string path = testing::TempDir() + "vaultrun_image_test.png";
+    EXPECT_EQ(IMG_SavePNG(picture, path.c_str()), 0) << IMG_GetError();
+    SDL_FreeSurface(picture);
+    ImageData image;
+    ASSERT_TRUE(image.LoadImage(path.c_str()));
+    std::remove(path.c_str());
+
+    // Masked or not, source region, destination, and the pixels drawn.
+    const std::tuple<bool, SDL_Rect, SDL_Point, PixelSet> cases[] = {
+        {false, {0, 0, 4, 3}, {1, 1}, RectPixels(1, 1, 4, 3)},
+        {false, {0, 0, 4, 3}, {-1, -2}, RectPixels(0, 0, 2, 0)},       // negative destination
+        {false, {0, 0, 4, 3}, {14, 10}, RectPixels(14, 10, 15, 11)},   // past the right and bottom
+        {false, {2, 1, 10, 10}, {0, 0}, RectPixels(0, 0, 1, 1)},       // larger than the picture
+        {false, {0, 0, 4, 3}, {kWidth, 0}, kNone},                     // off the surface
+        {false, {0, 0, 0, 3}, {0, 0}, kNone},                          // no width
+        // The transparent colour is the whole bottom-right word: opaque black is drawn.
+        {true, {0, 0, 4, 1}, {0, 0}, {{0, 0}, {1, 0}, {3, 0}}}};
+    SDL_Surface* fg = engine.GetForeground();
+    for (const auto& [masked, src, dst, drawn] : cases) {
+        SDL_FillRect(fg, nullptr, kPaper);
+        if (masked)
+            image.RenderImageWithMask(fg, src.x, src.y, dst.x, dst.y, src.w, src.h);
+        else
+            image.RenderImage(fg, src.x, src.y, dst.x, dst.y, src.w, src.h);
+        EXPECT_EQ(PixelsOtherThan(fg, kPaper), drawn) << src.x << "," << src.y << " " << src.w << "x"
+                                                      << src.h << " at " << dst.x << "," << dst.y;
+        for (const auto& [x, y] : drawn)
+            EXPECT_EQ(PixelAt(fg, x, y), Loaded(x - dst.x + src.x, y - dst.y + src.y));
+    }
+
+    // A missing file leaves an image without pixels (the old picture goes too): it draws nothing.
+    ImageData never;
+    EXPECT_FALSE(never.LoadImage("no-such-picture.png"));
+    EXPECT_FALSE(image.LoadImage("no-such-picture.png"));
+    SDL_FillRect(fg, nullptr, kPaper);
+    for (const ImageData* empty : {&never, &image})
+        empty->RenderImageWithMask(fg, 0, 0, 0, 0, 4, 3);
+    EXPECT_EQ(PixelsOtherThan(fg, kPaper), kNone);
+}
+
+// Writes down (mapX, mapY, screenX, screenY) of each cell it is asked to draw,
+// and draws the base class's greys when given an engine.
+class TestMap : public TileManager {
+public:
+    TestMap(int tileHeight = 50, int tileWidth = 54) : TileManager(tileHeight, tileWidth) { SetSize(15, 11); }
+    void DrawTileAt(BaseEngine* engine, SDL_Surface* surface, int mapX, int mapY, int screenX,
+                    int screenY) override
+    {
+        drawn.push_back({mapX, mapY, screenX, screenY});
+        if (engine)
+            TileManager::DrawTileAt(engine, surface, mapX, mapY, screenX, screenY);
+    }
+    std::vector<std::array<int, 4>> drawn;
+};
+
+TEST(TileManager, PixelsGiveCellsByTruncationAndCellsOutsideTheMapReadZeroAndIgnoreWrites)
+{
+    TestMap map;
+    map.SetBaseScreenPosition(0, 40);
+    // Toward zero, not down: up to one cell left of or above the map is still cell 0.
+    for (const auto& [x, column] : {std::pair{53, 0}, {54, 1}, {-1, 0}, {-54, -1}})
+        EXPECT_EQ(map.MapXForScreenX(x), column) << x;
+    for (const auto& [y, row] : {std::pair{89, 0}, {90, 1}, {39, 0}, {-10, -1}})
+        EXPECT_EQ(map.MapYForScreenY(y), row) << y;
+
+    map.SetValue(14, 10, 9);
+    for (const auto& [x, y] : {std::pair{15, 0}, {-1, 2}, {0, 11}, {14, -1}}) {
+        map.SetValue(x, y, 3);
+        EXPECT_EQ(map.GetValue(x, y), 0) << x << "," << y;
+    }
+    int sum = 0;
+    for (int y = 0; y < 11; ++y)
+        for (int x = 0; x < 15; ++x)
+            sum += map.GetValue(x, y);
+    EXPECT_EQ(sum, 9);  // no stray write landed inside, e.g. (15, 0) on (0, 1)
+}
+
+TEST(TileManager, RangesDrawColumnByColumnAndOnlyCellsOfTheMap)
+{
+    TestMap map;
+    map.SetBaseScreenPosition(0, 40);
+    map.DrawTileRange(nullptr, nullptr, 0, 0, 14, 10, 0, 40);
+    ASSERT_EQ(map.drawn.size(), 165u);
+    EXPECT_EQ(map.drawn[1], (std::array{0, 1, 0, 90}));
+    EXPECT_EQ(map.drawn[11], (std::array{1, 0, 54, 40}));
+    EXPECT_EQ(map.drawn[164], (std::array{14, 10, 756, 540}));
+    map.drawn.clear();
+    map.DrawTileRange(nullptr, nullptr, 14, -1, 15, 0, 100, 100);
+    map.DrawTile(nullptr, nullptr, 15, 0, 7, 8);
+    EXPECT_EQ(map.drawn, (std::vector{std::array{14, 0, 100, 150}}));
+}
+
+TEST_F(DrawingTest, SetAndRedrawTileCopiesOnlyItsOwnCell)
+{
+    SDL_Surface* fg = engine.GetForeground();
+    SDL_Surface* bg = engine.GetBackground();
+    SDL_FillRect(fg, nullptr, kPaper);
+    TestMap map(2, 3);  // cells 3 wide and 2 high, from (1, 2)
+    map.SetBaseScreenPosition(1, 2);
+    map.SetAndRedrawTile(&engine, 1, 1, 7, map.ScreenXForMapX(1), map.ScreenYForMapY(1));
+    // Outside the map nothing is stored, drawn or copied, even at an on-screen place.
+    map.SetAndRedrawTile(&engine, 15, 1, 7, 10, 4);
+    map.SetAndRedrawTile(&engine, -1, 0, 7, 10, 4);
+    map.TileManager::DrawTileAt(&engine, fg, 15, 0, 10, 4);
+    EXPECT_EQ(map.GetValue(1, 1), 7);
+    EXPECT_EQ(PixelsOtherThan(bg, 0xFFFF00), RectPixels(4, 4, 6, 5));  // on the engine's yellow
+    EXPECT_EQ(PixelsOtherThan(fg, kPaper), RectPixels(4, 4, 6, 5));
+    EXPECT_EQ(PixelAt(fg, 4, 4), PixelAt(bg, 4, 4));
+}
+
+}  // namespace
