@@ -10,8 +10,10 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <memory>
 #include <string>
+#include <system_error>
 
 namespace {
 
@@ -242,14 +244,18 @@ std::optional<int> Tqz41kMain::ParseHiScore(std::string_view bytes)
 int Tqz41kMain::ReadHiScore()
 {
     std::optional<int> best;
-    if (File file{std::fopen(kScoreFile, "rb")}) {
+    // Only a plain file: opening a named pipe would wait for a writer forever.
+    std::error_code error;
+    File file{std::filesystem::is_regular_file(kScoreFile, error) ? std::fopen(kScoreFile, "rb")
+                                                                  : nullptr};
+    if (file) {
         std::string bytes;
         char chunk[4096];
         size_t count = 0;
         while (bytes.size() < kScoreReadLimitBytes &&
                (count = std::fread(chunk, 1, sizeof chunk, file.get())) > 0)
             bytes.append(chunk, count);
-        // A folder or a failing disk gives no number rather than part of one.
+        // A failing disk gives no number rather than part of one.
         if (!std::ferror(file.get()))
             best = ParseHiScore(bytes);
     }
@@ -264,6 +270,9 @@ void Tqz41kMain::WriteScore()
     char digits[352];
     std::snprintf(digits, sizeof digits, "%.f", std::max(0.0, elapsedSeconds));
 
+    // A leftover of an earlier failed save goes first, whatever it is: opening
+    // it would wait on a named pipe or write through a link to another file.
+    std::remove(kScoreTempFile);
     bool written = false;
     if (File file{std::fopen(kScoreTempFile, "wb")}) {
         const size_t length = std::strlen(digits);

@@ -3,7 +3,9 @@
 #include "BaseEngine.h"
 
 #include <cstdio>
+#include <filesystem>
 #include <memory>
+#include <system_error>
 
 namespace {
 
@@ -91,7 +93,10 @@ Tqz41kTileManager::Cells Tqz41kTileManager::ParseLevel(std::string_view bytes)
 void Tqz41kTileManager::LoadLevel(const char* fileName)
 {
     LevelScan scan;
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(fileName, "rb"));
+    // Only a plain file: opening a named pipe would wait for a writer forever.
+    std::error_code error;
+    std::unique_ptr<std::FILE, FileCloser> file(
+        std::filesystem::is_regular_file(fileName, error) ? std::fopen(fileName, "rb") : nullptr);
     bool readable = file != nullptr;
     if (file) {
         char chunk[kReadChunkBytes];
@@ -101,7 +106,7 @@ void Tqz41kTileManager::LoadLevel(const char* fileName)
             if (count < sizeof chunk)
                 break;
         }
-        // A folder opens but cannot be read; a read error leaves what came before it.
+        // A read error leaves what came before it.
         readable = std::ferror(file.get()) == 0;
     }
     Finish(scan);
