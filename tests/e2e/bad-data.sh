@@ -40,6 +40,7 @@ spoil() {
         small) convert "$good" -resize '10x7!' "$file" ;;
         text) printf 'This is not what it seems to be.\n' >"$file" ;;
         folder) rm -f "$file" && mkdir "$file" && : >"$file/inside" ;;
+        pipe) rm -f "$file" && mkfifo "$file" ;;
         *) die "unknown way to spoil a file: $2" ;;
     esac
 }
@@ -118,7 +119,9 @@ exercise_win() {
 run_case() {
     local score=$FOLDER/Score.txt kind=none
     [ -z "$ONLY" ] || [[ $CASE =~ $ONLY ]] || return 0
-    if [ -d "$score" ]; then
+    if [ -p "$score" ]; then
+        kind=pipe
+    elif [ -d "$score" ]; then
         kind=folder
     elif [ -f "$score" ]; then
         kind=file
@@ -144,6 +147,7 @@ run_case() {
     case $kind in
         file) cmp -s "$score" "$E2E_TMP/score-before" || check_failed "the stored best time changed" ;;
         folder) [ -d "$score" ] && [ -e "$score/inside" ] || check_failed "the Score.txt folder was touched" ;;
+        pipe) [ -p "$score" ] || check_failed "the Score.txt pipe was replaced" ;;
         none)
             if [ "$EXERCISE" = win ]; then
                 [[ $(cat "$score" 2>/dev/null) =~ ^[0-9]+$ ]] || check_failed "the won run stored no time"
@@ -207,7 +211,7 @@ file_cases() {
     cp "$DATA/grass.png" "$FOLDER/$FONT"
     run_case
 
-    for how in missing empty folder; do
+    for how in missing empty folder pipe; do
         begin_case "level1.txt $how"
         spoil level1.txt "$how"
         LEVEL=broken
@@ -229,7 +233,7 @@ file_cases() {
     LEVEL=broken
     run_case
 
-    for how in missing empty folder; do
+    for how in missing empty folder pipe; do
         begin_case "Score.txt $how"
         spoil Score.txt "$how"
         EXPECT_BEST=0
@@ -270,11 +274,12 @@ SCORES
     EXPECT_SAVE_FAILURE=yes
     run_case
 
-    begin_case "end and open chest pictures spoiled, a won run"
+    begin_case "end and open chest pictures spoiled, a pipe as the score's temporary file, a won run"
     use_level win
     spoil EndScreen.gif 1x1
     spoil chestOpen.png truncated
     rm "$FOLDER/Score.txt"
+    mkfifo "$FOLDER/Score.txt.tmp"
     EXPECT_BEST=0
     EXERCISE=win
     WIN_DONE=score_written
