@@ -270,9 +270,11 @@ void Tqz41kMain::WriteScore()
     char digits[352];
     std::snprintf(digits, sizeof digits, "%.f", std::max(0.0, elapsedSeconds));
 
-    // A leftover of an earlier failed save goes first, whatever it is: opening
-    // it would wait on a named pipe or write through a link to another file.
-    std::remove(kScoreTempFile);
+    // Opening a named pipe left under the temporary name would wait for a
+    // reader forever; it goes first.
+    std::error_code error;
+    if (std::filesystem::is_fifo(kScoreTempFile, error))
+        std::remove(kScoreTempFile);
     bool written = false;
     if (File file{std::fopen(kScoreTempFile, "wb")}) {
         const size_t length = std::strlen(digits);
