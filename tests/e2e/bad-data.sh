@@ -79,11 +79,12 @@ exercise_walk() {
     key_down Left
     if [ "$PLAYER_SHOWN" = yes ] && [ "$LEVEL" != broken ]; then
         poll 10 player_left_of_start || check_failed "the held arrow did not move the player"
+        key_up Left
     else
         sleep 0.5
+        key_up Left
+        next_shot
     fi
-    key_up Left
-    next_shot
 }
 
 # Up and down the ladder of the trap level (the climbing picture is drawn),
@@ -107,7 +108,11 @@ exercise_trap() {
     key_up Right
 }
 
-score_written() { [ -f "$FOLDER/Score.txt" ] && [ -s "$FOLDER/Score.txt" ]; }
+# The end screen's second line, white over whatever the background shows.
+shows_end_texts() {
+    next_shot
+    [ "$(count "$SHOT" 500x40+115+350 "$WHITE")" -gt 100 ]
+}
 
 exercise_win() {
     win_run "$FOLDER"
@@ -148,13 +153,7 @@ run_case() {
         file) cmp -s "$score" "$E2E_TMP/score-before" || check_failed "the stored best time changed" ;;
         folder) [ -d "$score" ] && [ -e "$score/inside" ] || check_failed "the Score.txt folder was touched" ;;
         pipe) [ -p "$score" ] || check_failed "the Score.txt pipe was replaced" ;;
-        none)
-            if [ "$EXERCISE" = win ]; then
-                [[ $(cat "$score" 2>/dev/null) =~ ^[0-9]+$ ]] || check_failed "the won run stored no time"
-            else
-                [ ! -e "$score" ] || check_failed "a best time appeared without a win"
-            fi
-            ;;
+        none) [ ! -e "$score" ] || check_failed "a best time appeared without a win" ;;
     esac
     [ ! -e "$FOLDER/Score.txt.tmp" ] || check_failed "a temporary score file was left behind"
     if [ "$FAILURES" = "$CASE_FAILURES" ]; then
@@ -266,23 +265,18 @@ SCORES
     read_only_wrapper
     run_case
 
-    begin_case "Score.txt a folder, a won run cannot replace it"
+    # The end picture too small to hide the map, so the end screen is known
+    # by its white lines.
+    begin_case "Score.txt a folder, a pipe as its temporary file, end and open chest pictures spoiled: a won run"
     use_level win
     spoil Score.txt folder
+    mkfifo "$FOLDER/Score.txt.tmp"
+    spoil EndScreen.gif 1x1
+    spoil chestOpen.png truncated
     EXPECT_BEST=0
     EXERCISE=win
     EXPECT_SAVE_FAILURE=yes
-    run_case
-
-    begin_case "end and open chest pictures spoiled, a pipe as the score's temporary file, a won run"
-    use_level win
-    spoil EndScreen.gif 1x1
-    spoil chestOpen.png truncated
-    rm "$FOLDER/Score.txt"
-    mkfifo "$FOLDER/Score.txt.tmp"
-    EXPECT_BEST=0
-    EXERCISE=win
-    WIN_DONE=score_written
+    WIN_DONE=shows_end_texts
     run_case
 }
 
