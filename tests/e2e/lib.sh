@@ -7,6 +7,8 @@
 # one game at a time with game_start / game_close.
 
 set -u
+# The game must open a real window on the virtual display.
+unset SDL_VIDEODRIVER
 
 E2E_TMP=$(mktemp -d /tmp/vaultrun-e2e.XXXXXX)
 XVFB_PID=""
@@ -262,11 +264,6 @@ shows_run() {
 player_at() {
     next_shot
     [ "$(player_position "$SHOT")" = "$1 $2" ]
-}
-
-shows_ghost() {
-    next_shot
-    bbox "$SHOT" "$GHOST_BLUE" >/dev/null
 }
 
 # hold KEY X Y: holds the arrow until the player stands at (X, Y), a little
