@@ -15,7 +15,7 @@
 #include <string>
 
 namespace {
-struct SpriteSpec {
+struct SpriteSheet {
     const char* file;
     int width;
     int height;
@@ -23,7 +23,7 @@ struct SpriteSpec {
     bool masked;
 };
 
-constexpr SpriteSpec kSprites[] = {
+constexpr SpriteSheet kSprites[] = {
     {"capnRedBear.png", 25, 30, true},
     {"capnRedBearBehind.png", 25, 30, true},
     {"capnRedBearGhost.png", 25, 30, true},
@@ -53,20 +53,20 @@ bool Fail(const std::string& message)
     return false;
 }
 
-bool CheckSprite(const SpriteSpec& spec, const PixelCanvas& grid)
+bool CheckSprite(const SpriteSheet& sheet, const PixelCanvas& grid)
 {
-    if (grid.GetWidth() != spec.width || grid.GetHeight() != spec.height)
-        return Fail(std::string(spec.file) + ": drawn " + std::to_string(grid.GetWidth()) + " x " +
+    if (grid.GetWidth() != sheet.width || grid.GetHeight() != sheet.height)
+        return Fail(std::string(sheet.file) + ": drawn " + std::to_string(grid.GetWidth()) + " x " +
                     std::to_string(grid.GetHeight()) + ", the game needs " +
-                    std::to_string(spec.width) + " x " + std::to_string(spec.height));
+                    std::to_string(sheet.width) + " x " + std::to_string(sheet.height));
     const bool cornerClear =
-        grid.Get(spec.width - 1, spec.height - 1) == PixelCanvas::kTransparent;
-    if (spec.masked && !cornerClear)
-        return Fail(std::string(spec.file) + ": its bottom-right pixel must be transparent");
-    if (!spec.masked) {
+        grid.Get(sheet.width - 1, sheet.height - 1) == PixelCanvas::kTransparent;
+    if (sheet.masked && !cornerClear)
+        return Fail(std::string(sheet.file) + ": its bottom-right pixel must be transparent");
+    if (!sheet.masked) {
         for (uint32_t pixel : grid.GetPixels()) {
             if (pixel == PixelCanvas::kTransparent)
-                return Fail(std::string(spec.file) + ": every pixel of it must show");
+                return Fail(std::string(sheet.file) + ": every pixel of it must show");
         }
     }
     return true;
@@ -94,14 +94,14 @@ int main(int argc, char** argv)
         return Fail(error), 1;
 
     std::map<std::string, PixelCanvas> sprites;
-    for (const SpriteSpec& spec : kSprites) {
+    for (const SpriteSheet& sheet : kSprites) {
         PixelCanvas grid;
-        if (!book.LoadGrid(artDir + "/" + Stem(spec.file) + ".txt", grid, error))
+        if (!book.LoadGrid(artDir + "/" + Stem(sheet.file) + ".txt", grid, error))
             return Fail(error), 1;
-        if (!CheckSprite(spec, grid) ||
-            !Save(PictureWriter::SavePng(grid, dataDir + "/" + spec.file, error), error))
+        if (!CheckSprite(sheet, grid) ||
+            !Save(PictureWriter::SavePng(grid, dataDir + "/" + sheet.file, error), error))
             return 1;
-        sprites.emplace(spec.file, std::move(grid));
+        sprites.emplace(sheet.file, std::move(grid));
     }
 
     const BackdropPainter painter(sprites);
