@@ -16,11 +16,6 @@ constexpr int kTickMs = 15;         // objects update at most this often
 constexpr int kSleepMs = 9;         // a pass sleeps this long while the next tick is far
 constexpr unsigned int kDefaultBackground = 0xFFFF00;
 
-constexpr Uint32 kRedMask = 0x00FF0000;
-constexpr Uint32 kGreenMask = 0x0000FF00;
-constexpr Uint32 kBlueMask = 0x000000FF;
-constexpr Uint32 kAlphaMask = 0xFF000000;
-
 struct KeyIndex {
     int keyCode;
     int index;
@@ -56,7 +51,8 @@ void RegisterShutdownOnce()
 
 SDL_Surface* CreateScreenSurface(int width, int height)
 {
-    return SDL_CreateRGBSurface(0, width, height, 32, kRedMask, kGreenMask, kBlueMask, kAlphaMask);
+    // 0xAARRGGBB words, the texture's own format, so a frame uploads unchanged.
+    return SDL_CreateRGBSurfaceWithFormat(0, width, height, 32, SDL_PIXELFORMAT_ARGB8888);
 }
 
 bool Failed(const void* created, const char* what)

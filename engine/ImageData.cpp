@@ -7,13 +7,6 @@
 #include <cstdint>
 #include <new>
 
-namespace {
-constexpr Uint32 kRedMask = 0x00FF0000;
-constexpr Uint32 kGreenMask = 0x0000FF00;
-constexpr Uint32 kBlueMask = 0x000000FF;
-constexpr Uint32 kAlphaMask = 0xFF000000;
-}  // namespace
-
 bool ImageData::LoadImage(const char* fileName)
 {
     pixels.reset();
@@ -37,9 +30,9 @@ bool ImageData::LoadImage(const char* fileName)
     std::unique_ptr<uint32_t[]> converted(new (std::nothrow) uint32_t[count]());
     SDL_Surface* target = nullptr;
     if (converted)
-        target = SDL_CreateRGBSurfaceFrom(converted.get(), decodedWidth, decodedHeight, 32,
-                                          decodedWidth * kWordBytes, kRedMask, kGreenMask,
-                                          kBlueMask, kAlphaMask);
+        target = SDL_CreateRGBSurfaceWithFormatFrom(converted.get(), decodedWidth, decodedHeight,
+                                                    32, decodedWidth * kWordBytes,
+                                                    SDL_PIXELFORMAT_ARGB8888);
     const bool blitted = target && SDL_UpperBlit(decoded, nullptr, target, nullptr) == 0;
     SDL_FreeSurface(target);
     SDL_FreeSurface(decoded);
