@@ -31,15 +31,25 @@ openbox >/dev/null 2>&1 &
 wm=$!
 "$1/bin/vaultrun" >"$2/game.log" 2>&1 &
 game=$!
-status=1
-if timeout 60 xdotool search --sync --name '^Vaultrun$' >/dev/null; then
-    # The window manager turns the close request into SDL_QUIT.
-    while kill -0 "$game" 2>/dev/null; do
-        wmctrl -c Vaultrun 2>/dev/null || true
-        sleep 0.2
-    done
-fi
-wait "$game" && status=0 || status=$?
+# Poll for the mapped window rather than "search --sync": a search that meets
+# one of the window manager's windows vanishing dies on the X error.
+tries=0
+until xdotool search --onlyvisible --name '^Vaultrun$' >/dev/null 2>&1; do
+    kill -0 "$game" 2>/dev/null || break
+    tries=$((tries + 1))
+    [ "$tries" -lt 600 ] || break
+    sleep 0.1
+done
+# The window manager turns the close request into SDL_QUIT.
+tries=0
+while kill -0 "$game" 2>/dev/null && [ "$tries" -lt 300 ]; do
+    wmctrl -c Vaultrun 2>/dev/null || true
+    tries=$((tries + 1))
+    sleep 0.1
+done
+kill "$game" 2>/dev/null && echo "the game did not end when its window was closed" >&2
+status=0
+wait "$game" || status=$?
 kill "$wm" 2>/dev/null || true
 exit "$status"
 SESSION
