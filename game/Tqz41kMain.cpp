@@ -15,6 +15,8 @@
 #include <string>
 #include <system_error>
 
+#include <unistd.h>
+
 namespace {
 
 constexpr const char* kLevelFile = "level1.txt";
@@ -278,8 +280,10 @@ void Tqz41kMain::WriteScore()
     bool written = false;
     if (File file{std::fopen(kScoreTempFile, "wb")}) {
         const size_t length = std::strlen(digits);
+        // On disk before the rename, so that a power cut leaves the old best
+        // or the new one, never an empty file under the real name.
         written = std::fwrite(digits, 1, length, file.get()) == length &&
-                  std::fflush(file.get()) == 0;
+                  std::fflush(file.get()) == 0 && fsync(fileno(file.get())) == 0;
         // The close reports a full disk that the flush did not.
         written = std::fclose(file.release()) == 0 && written;
     }
