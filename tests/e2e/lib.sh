@@ -138,7 +138,8 @@ game_start() {
         WID=$(xdotool search --onlyvisible --name '^Vaultrun$' 2>/dev/null | head -n 1)
         [ -n "$WID" ] || sleep 0.05
     done
-    xdotool windowfocus --sync "$WID" 2>/dev/null || true
+    # Bounded: the wait for focus has no limit of its own.
+    timeout 10 xdotool windowfocus --sync "$WID" 2>/dev/null || true
     return 0
 }
 
