@@ -7,6 +7,7 @@
 # as they were unless a win improved it.
 # usage: bad-data.sh GAME DATA_FOLDER pictures|files [CASE_PATTERN]
 GAME=$(realpath "$1")
+CHECKOUT_GAME=$GAME
 DATA=$(realpath "$2")
 GROUP=$3
 ONLY=${4:-}  # an extended regular expression: only the cases it names
@@ -57,6 +58,8 @@ begin_case() {
     LEVEL=shipped        # a level of levels/, or broken: how the player can move
     EXERCISE=walk
     WRAPPER=()
+    GAME=$CHECKOUT_GAME
+    LEAK_SUPPRESSIONS=$HERE/x11-leaks.supp
     WIN_DONE=shows_end
     EXPECT_SAVE_FAILURE=""
 }
@@ -292,6 +295,12 @@ read_only_wrapper() {
         chmod 711 "$E2E_TMP"
         chmod 755 "$FOLDER"
         chmod 644 "$FOLDER"/*
+        # nobody may not reach into the checkout (under /root, say): it runs
+        # copies of the game and the suppressions.
+        install -m 755 "$GAME" "$E2E_TMP/vaultrun"
+        install -m 644 "$LEAK_SUPPRESSIONS" "$E2E_TMP/x11-leaks.supp"
+        GAME=$E2E_TMP/vaultrun
+        LEAK_SUPPRESSIONS=$E2E_TMP/x11-leaks.supp
         WRAPPER=(setpriv --reuid=nobody --regid=nogroup --clear-groups sh -c
             'cd "$0" && ! (: >"$0/.probe") 2>/dev/null && exec "$@"' "$FOLDER")
     fi

@@ -90,6 +90,7 @@ x_start() {
 # to the end, so that what it still holds is not taken for a leak (its frames
 # could not be named once it is unloaded); X and D-Bus leaks are suppressed by
 # library name.
+LEAK_SUPPRESSIONS=$HERE/x11-leaks.supp
 sanitizer_env() {
     local asan gl
     asan=$(ldd "$GAME" 2>/dev/null | awk '/libasan/ { print $3; exit }')
@@ -98,7 +99,7 @@ sanitizer_env() {
     printf '%s\n' \
         "LD_PRELOAD=$asan${gl:+ $gl}" \
         "ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:print_suppressions=0" \
-        "LSAN_OPTIONS=suppressions=$HERE/x11-leaks.supp:print_suppressions=0" \
+        "LSAN_OPTIONS=suppressions=$LEAK_SUPPRESSIONS:print_suppressions=0" \
         "UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1"
 }
 
