@@ -63,9 +63,10 @@ grep -q '^License: OFL-1.1$' "$copyright" && grep -q 'SIL OPEN FONT LICENSE Vers
 lintian --fail-on error,warning "$deb" >"$work/lintian.log" 2>&1 || fail "lintian: $(cat "$work/lintian.log")"
 
 # The launcher from the unpacked package finds the game and the data beside
-# it; the game reaches its font loading and quits cleanly on TERM.
+# it; the game reaches its font loading and quits cleanly on TERM. Its console
+# goes to a file line by line, so that the wait can see it.
 export XDG_DATA_HOME=$work/player SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy
-"$work/root/usr/games/vaultrun" >"$work/game.out" 2>"$work/game.err" &
+stdbuf -oL "$work/root/usr/games/vaultrun" >"$work/game.out" 2>"$work/game.err" &
 game_pid=$!
 for _ in $(seq 300); do
     grep -q 'Loading font' "$work/game.out" 2>/dev/null && break
