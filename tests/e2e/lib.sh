@@ -54,7 +54,7 @@ now_ms() { date +%s%3N; }
 require_tools() {
     local tool
     for tool in Xvfb openbox wmctrl xdotool import convert compare; do
-        command -v "$tool" >/dev/null 2>&1 || die "$tool is missing: run scripts/install-deps"
+        command -v "$tool" >/dev/null 2>&1 || die "$tool is missing: run scripts/install-deps --dev"
     done
     [ -x "$GAME" ] || die "no game executable at $GAME"
 }

@@ -4,10 +4,13 @@
 // 2 when the file cannot be read (or the game cannot be run to check it).
 //
 // usage: vaultrun-levelcheck [FILE]     (FILE defaults to level1.txt)
+//        vaultrun-levelcheck --version
 
 #include "LevelChecker.h"
+#include "VaultrunVersion.h"
 
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <string>
 
@@ -33,6 +36,10 @@ std::string Seconds(int ticks)
 
 int main(int argc, char** argv)
 {
+    if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+        std::printf("vaultrun-levelcheck %s\n", VAULTRUN_VERSION);
+        return 0;
+    }
     if (argc > 2) {
         std::fprintf(stderr, "usage: vaultrun-levelcheck [FILE]\n");
         return kUnreadable;
