@@ -360,6 +360,7 @@ void BaseEngine::ChooseScale()
                                                               screenHeight)
                                   ? SDL_TRUE
                                   : SDL_FALSE);
+    pictureFillsWindow = Letterbox::FillsExactly(outputWidth, outputHeight, screenWidth, screenHeight);
 }
 
 void BaseEngine::ControllerButtonDown(int) {}
@@ -448,8 +449,10 @@ void BaseEngine::PresentScreenTexture()
     presentAgain = false;
     if (!renderer || !screenTexture)
         return;
-    // The clear covers the letterbox bars; the texture covers the rest.
-    SDL_RenderClear(renderer.get());
+    // The clear paints the letterbox bars black; the texture covers the rest.
+    // Without bars it would only cost a fill of the window (in software).
+    if (!pictureFillsWindow)
+        SDL_RenderClear(renderer.get());
     SDL_RenderCopy(renderer.get(), screenTexture.get(), nullptr, nullptr);
     SDL_RenderPresent(renderer.get());
     ++presentCount;

@@ -166,11 +166,15 @@ protected:
     FontRecord* defaultFont = nullptr;  // lent by fonts
     bool surfaceLocked = false;
 
+    // Shows the last uploaded frame in the window, black bars around it.
+    void PresentScreenTexture();
+
 private:
     GameControllers controllers;
     DirectionInput directionInput{*this, controllers};
     bool paused = false;
     bool presentAgain = false;  // the window system asked for the picture again
+    bool pictureFillsWindow = true;  // no letterbox bars to clear
     int presentCount = 0;
 
     // Runs fn on each object in slot order until the first empty slot, stopping
@@ -182,8 +186,6 @@ private:
     // False for the quit event, which ends the pass at once.
     bool HandleEvent(const SDL_Event& event);
     void HandleWindowEvent(const SDL_WindowEvent& event);
-    // Clears the window black and shows the last uploaded frame on it.
-    void PresentScreenTexture();
     // Whole-multiple scaling where it fits the window's present size.
     void ChooseScale();
 };

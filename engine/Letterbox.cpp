@@ -20,3 +20,12 @@ bool Letterbox::PrefersWholeMultiple(int outputWidth, int outputHeight, int pict
     const double whole = std::floor(fit);
     return whole >= 1.0 && whole >= fit * kWholeScaleKeeps;
 }
+
+bool Letterbox::FillsExactly(int outputWidth, int outputHeight, int pictureWidth, int pictureHeight)
+{
+    if (pictureWidth <= 0 || pictureHeight <= 0 || outputWidth % pictureWidth != 0 ||
+        outputHeight % pictureHeight != 0)
+        return false;
+    const int scale = outputWidth / pictureWidth;
+    return scale >= 1 && outputHeight / pictureHeight == scale;
+}

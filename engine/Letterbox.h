@@ -11,4 +11,8 @@ public:
     // an output smaller than the picture, which a whole scale would crop.
     static bool PrefersWholeMultiple(int outputWidth, int outputHeight, int pictureWidth,
                                      int pictureHeight);
+    // True when the picture, scaled, covers the output to the last pixel: the
+    // output is a whole multiple of it (1x, 2x, ...). Other outputs have bars,
+    // or may have a row of them where the scale rounds.
+    static bool FillsExactly(int outputWidth, int outputHeight, int pictureWidth, int pictureHeight);
 };

@@ -62,6 +62,15 @@ TEST(Letterbox, SnapsToAWholeMultipleOnlyWhereItKeepsNineTenthsOfTheFit)
         EXPECT_EQ(Letterbox::PrefersWholeMultiple(width, height, 800, 600), whole) << width << "x" << height;
 }
 
+TEST(Letterbox, FillsTheOutputExactlyOnlyAtWholeMultiplesOfItsSize)
+{
+    const std::tuple<int, int, bool> cases[] = {
+        {800, 600, true},    {1600, 1200, true}, {2400, 1800, true}, {1600, 1201, false},
+        {1000, 750, false},  {1600, 600, false}, {400, 300, false},  {0, 0, false}};
+    for (const auto& [width, height, fills] : cases)
+        EXPECT_EQ(Letterbox::FillsExactly(width, height, 800, 600), fills) << width << "x" << height;
+}
+
 TEST(PlayClock, CountsOnlyRunningTimeAcrossTheClockWrapAndNeverBackwards)
 {
     PlayClock clock;

@@ -65,13 +65,12 @@ public:
         AfterDrawObjects();
     }
 
-    // As GameRender ends a frame: upload, clear (the letterbox bars), copy, present.
+    // As GameRender ends a frame: upload, then the engine's present (a clear
+    // where letterbox bars show, the scaled copy, the present).
     void Upload()
     {
         SDL_UpdateTexture(screenTexture.get(), nullptr, foreground->pixels, foreground->pitch);
-        SDL_RenderClear(renderer.get());
-        SDL_RenderCopy(renderer.get(), screenTexture.get(), nullptr, nullptr);
-        SDL_RenderPresent(renderer.get());
+        PresentScreenTexture();
     }
 
     // The window at another size, told to the engine by a pass, as the window
