@@ -1,5 +1,7 @@
 #include "BaseEngine.h"
 
+#include "Letterbox.h"
+
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
@@ -15,6 +17,7 @@ constexpr int kKeyTableSize = 256;
 constexpr int kTickMs = 15;         // objects update at most this often
 constexpr int kSleepMs = 9;         // a pass sleeps this long while the next tick is far
 constexpr unsigned int kDefaultBackground = 0xFFFF00;
+constexpr Uint32 kWindowFlags = SDL_WINDOW_RESIZABLE | SDL_WINDOW_ALLOW_HIGHDPI;
 
 struct KeyIndex {
     int keyCode;
@@ -103,12 +106,15 @@ int BaseEngine::Initialise(const char* title, int width, int height, const char*
     }
     RegisterShutdownOnce();
     TTF_Init();
+    // Controllers are a bonus: the keyboard plays without them.
+    if (SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) < 0)
+        std::fprintf(stderr, "Playing without game controllers: %s\n", SDL_GetError());
 
     fonts.LoadFonts();
     if (fontName && fontName[0] != '\0')
         defaultFont = fonts.GetFont(fontName, fontSize);
 
-    window.reset(SDL_CreateWindow(title, kWindowX, kWindowY, width, height, 0));
+    window.reset(SDL_CreateWindow(title, kWindowX, kWindowY, width, height, kWindowFlags));
     if (Failed(window.get(), "window"))
         return 1;
     renderer.reset(SDL_CreateRenderer(window.get(), -1, 0));
@@ -118,6 +124,12 @@ int BaseEngine::Initialise(const char* title, int width, int height, const char*
                                           SDL_TEXTUREACCESS_STREAMING, width, height));
     if (Failed(screenTexture.get(), "screen texture"))
         return 1;
+    // The picture keeps its size and shape; the renderer scales it to the
+    // window, centred, pixels as crisp squares, the rest cleared black.
+    SDL_SetTextureScaleMode(screenTexture.get(), SDL_ScaleModeNearest);
+    SDL_RenderSetLogicalSize(renderer.get(), width, height);
+    SDL_SetRenderDrawColor(renderer.get(), 0, 0, 0, SDL_ALPHA_OPAQUE);
+    ChooseScale();
     foreground.reset(CreateScreenSurface(width, height));
     if (Failed(foreground.get(), "foreground surface"))
         return 1;
@@ -126,6 +138,7 @@ int BaseEngine::Initialise(const char* title, int width, int height, const char*
         return 1;
 
     keyStates = std::make_unique<unsigned char[]>(kKeyTableSize);
+    controllers.OpenAttached();
     GameInit();
     return 0;
 }
@@ -177,6 +190,9 @@ bool BaseEngine::RunPass(int now)
     }
     GameAction();
     GameRender();
+    // Once however many window events asked, and not when a frame was just drawn.
+    if (presentAgain)
+        PresentScreenTexture();
     return true;
 }
 
@@ -186,12 +202,35 @@ bool BaseEngine::HandleEvent(const SDL_Event& event)
     case SDL_QUIT:
         return false;
     case SDL_KEYDOWN:
+        if (IsModifierKey(event.key.keysym.sym))
+            break;
+        if (IsFullScreenKey(event.key.keysym.sym, event.key.keysym.mod)) {
+            // Held, the key repeats: one switch per press.
+            if (!event.key.repeat)
+                ToggleFullScreen();
+            break;
+        }
         SetKeyPressed(event.key.keysym.sym, true);
         KeyDown(event.key.keysym.sym);
         break;
     case SDL_KEYUP:
+        if (IsModifierKey(event.key.keysym.sym) || event.key.keysym.sym == SDLK_F11)
+            break;
         SetKeyPressed(event.key.keysym.sym, false);
         KeyUp(event.key.keysym.sym);
+        break;
+    case SDL_WINDOWEVENT:
+        HandleWindowEvent(event.window);
+        break;
+    case SDL_CONTROLLERDEVICEADDED:
+        controllers.Open(event.cdevice.which);
+        break;
+    case SDL_CONTROLLERDEVICEREMOVED:
+        if (controllers.Close(event.cdevice.which))
+            PlayInterrupted();
+        break;
+    case SDL_CONTROLLERBUTTONDOWN:
+        ControllerButtonDown(event.cbutton.button);
         break;
     case SDL_MOUSEMOTION:
         mouseX = event.motion.x;
@@ -241,6 +280,92 @@ int BaseEngine::GetTime()
     return static_cast<int>(static_cast<unsigned>(timeOffset) + static_cast<unsigned>(tickTime));
 }
 
+void BaseEngine::HandleWindowEvent(const SDL_WindowEvent& event)
+{
+    // A window closed earlier (another engine's) may still have events queued.
+    if (event.windowID != GetWindowId())
+        return;
+    switch (event.event) {
+    case SDL_WINDOWEVENT_SIZE_CHANGED:
+        ChooseScale();
+        presentAgain = true;
+        break;
+    // The window system keeps nothing of a window it hid or covered.
+    case SDL_WINDOWEVENT_SHOWN:
+    case SDL_WINDOWEVENT_EXPOSED:
+    case SDL_WINDOWEVENT_RESTORED:
+    case SDL_WINDOWEVENT_MAXIMIZED:
+        presentAgain = true;
+        break;
+    // Not on hiding: making the renderer hides and shows a new window, and a
+    // window hidden in play is minimised or loses the focus as well.
+    case SDL_WINDOWEVENT_FOCUS_LOST:
+    case SDL_WINDOWEVENT_MINIMIZED:
+        PlayInterrupted();
+        break;
+    default:
+        break;
+    }
+}
+
+bool BaseEngine::IsModifierKey(int keyCode)
+{
+    switch (keyCode) {
+    case SDLK_LSHIFT:
+    case SDLK_RSHIFT:
+    case SDLK_LCTRL:
+    case SDLK_RCTRL:
+    case SDLK_LALT:
+    case SDLK_RALT:
+    case SDLK_LGUI:
+    case SDLK_RGUI:
+    case SDLK_MODE:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool BaseEngine::IsFullScreenKey(int keyCode, int modifiers)
+{
+    return keyCode == SDLK_F11 ||
+           ((keyCode == SDLK_RETURN || keyCode == SDLK_KP_ENTER) && (modifiers & KMOD_ALT) != 0);
+}
+
+void BaseEngine::ToggleFullScreen()
+{
+    if (!window)
+        return;
+    const Uint32 next = IsFullScreen() ? 0 : SDL_WINDOW_FULLSCREEN_DESKTOP;
+    if (SDL_SetWindowFullscreen(window.get(), next) < 0)
+        std::fprintf(stderr, "Unable to switch full screen: %s\n", SDL_GetError());
+    // Some window systems resize without telling; choosing again costs nothing.
+    ChooseScale();
+    presentAgain = true;
+}
+
+bool BaseEngine::IsFullScreen() const
+{
+    return window && (SDL_GetWindowFlags(window.get()) & SDL_WINDOW_FULLSCREEN) != 0;
+}
+
+void BaseEngine::ChooseScale()
+{
+    int outputWidth = 0;
+    int outputHeight = 0;
+    if (!renderer || SDL_GetRendererOutputSize(renderer.get(), &outputWidth, &outputHeight) < 0)
+        return;
+    SDL_RenderSetIntegerScale(renderer.get(),
+                              Letterbox::PrefersWholeMultiple(outputWidth, outputHeight, screenWidth,
+                                                              screenHeight)
+                                  ? SDL_TRUE
+                                  : SDL_FALSE);
+    pictureFillsWindow = Letterbox::FillsExactly(outputWidth, outputHeight, screenWidth, screenHeight);
+}
+
+void BaseEngine::ControllerButtonDown(int) {}
+void BaseEngine::PlayInterrupted() {}
+
 void BaseEngine::KeyUp(int) {}
 void BaseEngine::KeyDown(int) {}
 void BaseEngine::MouseMoved(int, int) {}
@@ -270,7 +395,9 @@ void BaseEngine::GameAction()
         return;
     }
     nextTickTime = static_cast<int>(static_cast<unsigned>(tickTime) + kTickMs);
-    UpdateAllObjects(tickTime);
+    // Paused, the schedule runs on, so the loop sleeps as it always does.
+    if (!paused)
+        UpdateAllObjects(tickTime);
 }
 
 bool BaseEngine::LockForeground()
@@ -314,8 +441,21 @@ void BaseEngine::GameRender()
     UnlockForeground();
 
     SDL_UpdateTexture(screenTexture.get(), nullptr, foreground->pixels, foreground->pitch);
+    PresentScreenTexture();
+}
+
+void BaseEngine::PresentScreenTexture()
+{
+    presentAgain = false;
+    if (!renderer || !screenTexture)
+        return;
+    // The clear paints the letterbox bars black; the texture covers the rest.
+    // Without bars it would only cost a fill of the window (in software).
+    if (!pictureFillsWindow)
+        SDL_RenderClear(renderer.get());
     SDL_RenderCopy(renderer.get(), screenTexture.get(), nullptr, nullptr);
     SDL_RenderPresent(renderer.get());
+    ++presentCount;
 }
 
 void BaseEngine::AfterUndraw() {}

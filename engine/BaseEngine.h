@@ -1,7 +1,9 @@
 #pragma once
 
+#include "DirectionInput.h"
 #include "DisplayableObject.h"
 #include "FontStore.h"
+#include "GameControllers.h"
 
 #include <SDL.h>
 
@@ -9,9 +11,10 @@
 #include <vector>
 
 // The spine of a game: owns the window, the two drawing surfaces, the key table,
-// the moving objects and the fonts, and runs the frame loop. A game derives from
-// it and plugs in through the virtual operations; the engine knows nothing of
-// any particular game.
+// the game controllers, the moving objects and the fonts, and runs the frame
+// loop. A game derives from it and plugs in through the virtual operations; the
+// engine knows nothing of any particular game. All drawing is at the size given
+// to Initialise; the window only scales the finished picture.
 class BaseEngine {
 public:
     BaseEngine();
@@ -41,6 +44,11 @@ public:
     virtual void DrawObjects();
     virtual void UpdateAllObjects(int time);
     virtual void FillBackground(unsigned int colour);
+    // A button pressed on any game controller (an SDL_GameControllerButton).
+    virtual void ControllerButtonDown(int button);
+    // The player can no longer play: the window lost the focus or was
+    // minimised, or a game controller in use was unplugged. A game pauses here.
+    virtual void PlayInterrupted();
 
     // Starts SDL and TTF, opens the fonts, the window and its surfaces, then runs
     // GameInit. Returns 0, or 1 with a line on standard error when anything
@@ -67,6 +75,29 @@ public:
     // Holds or releases a key without an event, for replays and level tools.
     // Ignored while there is no key table.
     void SetKeyPressed(int keyCode, bool held);
+
+    // The four directions, from keys, d-pads and sticks together.
+    bool IsDirectionHeld(Direction direction) const { return directionInput.IsHeld(direction); }
+    int GetControllerCount() const { return controllers.Count(); }
+
+    // Keys the engine keeps from the game: modifiers alone, and the window's
+    // own commands (F11, Alt+Enter: full screen on and off).
+    static bool IsModifierKey(int keyCode);
+    static bool IsFullScreenKey(int keyCode, int modifiers);
+    // Desktop full screen (the picture scaled to it) and back to the window.
+    void ToggleFullScreen();
+    bool IsFullScreen() const;
+    // SDL's id of the window, to which its window events are addressed; 0 without one.
+    Uint32 GetWindowId() const { return window ? SDL_GetWindowID(window.get()) : 0; }
+
+    // While paused no object updates; the pacing and frames drawn on request
+    // go on, so a paused game costs what a still screen does.
+    void SetPaused(bool pause) { paused = pause; }
+    bool IsPaused() const { return paused; }
+
+    // Frames shown so far: drawn ones and the same one shown again after the
+    // window system lost it (exposed, restored, resized).
+    int GetPresentCount() const { return presentCount; }
 
     void RedrawChanges() { needsRedraw = true; }
     void RedrawWholeScreen() { needsRedraw = redrawWholeScreen = true; }
@@ -135,7 +166,17 @@ protected:
     FontRecord* defaultFont = nullptr;  // lent by fonts
     bool surfaceLocked = false;
 
+    // Shows the last uploaded frame in the window, black bars around it.
+    void PresentScreenTexture();
+
 private:
+    GameControllers controllers;
+    DirectionInput directionInput{*this, controllers};
+    bool paused = false;
+    bool presentAgain = false;  // the window system asked for the picture again
+    bool pictureFillsWindow = true;  // no letterbox bars to clear
+    int presentCount = 0;
+
     // Runs fn on each object in slot order until the first empty slot, stopping
     // at once when an object rebuilds or empties the array.
     template <typename Fn>
@@ -144,4 +185,7 @@ private:
     void UnlockForeground();
     // False for the quit event, which ends the pass at once.
     bool HandleEvent(const SDL_Event& event);
+    void HandleWindowEvent(const SDL_WindowEvent& event);
+    // Whole-multiple scaling where it fits the window's present size.
+    void ChooseScale();
 };

@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <system_error>
@@ -28,10 +29,33 @@ constexpr const char* kScoreTempFile = "Score.txt.tmp";
 constexpr size_t kScoreReadLimitBytes = 1 << 20;
 
 constexpr int kSpaceKey = 32;
+constexpr int kPauseKeys[] = {SDLK_p, SDLK_PAUSE, SDLK_ESCAPE};
+// The sound's switch: a command key, so that it never starts a run.
+constexpr int kMuteKey = SDLK_m;
 constexpr int kHudBandHeight = 40;  // pixels at the top of the window, above the map
+constexpr int kMsPerSecond = 1000;
+
+// The end screen's third line, on the plain floor below its picture.
+constexpr int kRunTimeX = 115;
+constexpr int kRunTimeY = 530;
+
+// The pause notice: a black box with a white rim, centred across the map, in
+// the half of the map away from the player.
+constexpr int kNoticeLeft = 227;
+constexpr int kNoticeRight = 572;
+constexpr int kNoticeHeight = 84;
+constexpr int kNoticeHighTop = 140;
+constexpr int kNoticeLowTop = 390;
+constexpr int kMapMiddleY = 315;
+constexpr int kNoticeRim = 2;
+constexpr int kPausedX = 362;
+constexpr int kHowToGoOnX = 243;
+constexpr int kPausedDy = 10;
+constexpr int kHowToGoOnDy = 45;
 
 constexpr unsigned int kWhite = 0xFFFFFF;
 constexpr unsigned int kRed = 0xFF0000;
+constexpr unsigned int kBlack = 0x000000;
 
 constexpr int kObjectSlots = 17;  // sixteen objects and the empty slot that ends them
 
@@ -60,22 +84,78 @@ Tqz41kMain::Tqz41kMain()
 // none of their destructors looks at a picture.
 Tqz41kMain::~Tqz41kMain() = default;
 
-void Tqz41kMain::SetCalendarClock(std::time_t (*clock)())
-{
-    calendarClock = clock ? clock : &Tqz41kMain::SystemTime;
-}
-
 // ---------------------------------------------------------------- states
+
+bool Tqz41kMain::IsCommandKey(int keyCode)
+{
+    return keyCode == kMuteKey ||
+           std::find(std::begin(kPauseKeys), std::end(kPauseKeys), keyCode) != std::end(kPauseKeys);
+}
 
 void Tqz41kMain::KeyDown(int keyCode)
 {
+    if (IsCommandKey(keyCode)) {
+        // Held down, a key repeats; a command acts once per press.
+        if (keyCode == heldCommandKey)
+            return;
+        heldCommandKey = keyCode;
+        if (keyCode != kMuteKey)
+            TogglePause();
+        return;
+    }
     if (gameState == StateStart || (gameState == StateWon && keyCode == kSpaceKey))
         StartRun();
 }
 
+void Tqz41kMain::KeyUp(int keyCode)
+{
+    if (keyCode == heldCommandKey)
+        heldCommandKey = 0;
+}
+
+void Tqz41kMain::ControllerButtonDown(int button)
+{
+    if (button == SDL_CONTROLLER_BUTTON_START && gameState == StatePlaying)
+        TogglePause();
+    else if (button == SDL_CONTROLLER_BUTTON_A || button == SDL_CONTROLLER_BUTTON_START)
+        KeyDown(kSpaceKey);
+}
+
+void Tqz41kMain::PlayInterrupted()
+{
+    Pause();
+}
+
+void Tqz41kMain::Pause()
+{
+    if (gameState != StatePlaying || IsPaused())
+        return;
+    runClock.Pause(tickTime);
+    SetPaused(true);
+    RedrawChanges();  // the notice, drawn once
+}
+
+void Tqz41kMain::Resume()
+{
+    if (!IsPaused())
+        return;
+    runClock.Resume(tickTime);
+    SetPaused(false);
+    RedrawWholeScreen();  // the notice goes
+}
+
+void Tqz41kMain::TogglePause()
+{
+    if (IsPaused())
+        Resume();
+    else
+        Pause();
+}
+
 void Tqz41kMain::StartRun()
 {
-    runStartTime = Now();
+    runClock.Start(tickTime);
+    SetPaused(false);
     // A win before the first frame of this run must not use the last run's time.
     elapsedSeconds = 0.0;
     gameState = StatePlaying;
@@ -93,8 +173,13 @@ void Tqz41kMain::WinGame()
     tileMap.SetAndRedrawTile(this, kChestColumn, kChestRow, Tqz41kTileManager::TileChestClosed,
                              tileMap.ScreenXForMapX(kChestColumn),
                              tileMap.ScreenYForMapY(kChestRow));
-    if (!HasHiScore() || static_cast<double>(hiScore) > elapsedSeconds)
+    // A time of 0 would read back as no best time at all.
+    const bool newBest =
+        elapsedSeconds > 0.0 && (!HasHiScore() || static_cast<double>(hiScore) > elapsedSeconds);
+    if (newBest)
         WriteScore();
+    std::snprintf(runTimeText, sizeof runTimeText,
+                  newBest ? "Your time: %.f s. A new best!" : "Your time: %.f s.", elapsedSeconds);
     SetupBackgroundBuffer();
     InitialiseObjects();
     RedrawWholeScreen();
@@ -186,8 +271,8 @@ void Tqz41kMain::DrawTitleTexts()
 
 void Tqz41kMain::DrawPlayingTexts()
 {
-    // A calendar clock set back must not give a negative time.
-    elapsedSeconds = std::max(0.0, std::difftime(Now(), runStartTime));
+    // Whole seconds of play, however the calendar clock is set meanwhile.
+    elapsedSeconds = static_cast<double>(runClock.ElapsedMs(tickTime) / kMsPerSecond);
 
     const auto* player = dynamic_cast<const Tqz41kPlayer*>(GetDisplayableObject(0));
     if (player)
@@ -207,12 +292,29 @@ void Tqz41kMain::DrawPlayingTexts()
         DrawText(250, 10, hudTexts.keysLeft, kWhite, nullptr, GetForeground());
     DrawText(50, 10, hudTexts.time, kWhite, nullptr, GetForeground());
     DrawText(550, 10, hudTexts.hiScore, kWhite, nullptr, GetForeground());
+    if (IsPaused())
+        DrawPauseNotice(player);
+}
+
+// Drawn before the moving objects, which therefore stay in sight over it.
+void Tqz41kMain::DrawPauseNotice(const Tqz41kPlayer* player)
+{
+    const bool playerHigh = player && player->GetTop() < kMapMiddleY;
+    const int top = playerHigh ? kNoticeLowTop : kNoticeHighTop;
+    const int bottom = top + kNoticeHeight - 1;
+    DrawFilledRectangle(kNoticeLeft, top, kNoticeRight, bottom, kWhite, GetForeground());
+    DrawFilledRectangle(kNoticeLeft + kNoticeRim, top + kNoticeRim, kNoticeRight - kNoticeRim,
+                        bottom - kNoticeRim, kBlack, GetForeground());
+    DrawText(kPausedX, top + kPausedDy, "Paused", kWhite, nullptr, GetForeground());
+    DrawText(kHowToGoOnX, top + kHowToGoOnDy, "Press P, Esc or Start to play on", kWhite, nullptr,
+             GetForeground());
 }
 
 void Tqz41kMain::DrawEndTexts()
 {
     DrawText(115, 250, "Congratulations! You won!", kWhite, nullptr, GetForeground());
     DrawText(115, 350, "Press Space to Replay!", kWhite, nullptr, GetForeground());
+    DrawText(kRunTimeX, kRunTimeY, runTimeText, kWhite, nullptr, GetForeground());
 }
 
 // ---------------------------------------------------------------- score file

@@ -2,16 +2,19 @@
 
 #include "BaseEngine.h"
 #include "ImageData.h"
+#include "PlayClock.h"
 #include "Tqz41kTileManager.h"
 
-#include <ctime>
 #include <optional>
 #include <string_view>
 
-// The game driver: the title, playing and end screens, the run clock, the
-// best time kept in "Score.txt", the level map and the sixteen moving objects.
-// It reacts to key presses only to start runs; the player reads the arrow
-// keys itself, and the objects find each other through the object array.
+class Tqz41kPlayer;
+
+// The game driver: the title, playing and end screens, the run clock, pause,
+// the best time kept in "Score.txt", the level map and the sixteen moving
+// objects. Key and button presses start runs and pause them; the player reads
+// the held directions itself, and the objects find each other through the
+// object array.
 class Tqz41kMain : public BaseEngine {
 public:
     static constexpr int StateStart = 0;
@@ -28,7 +31,14 @@ public:
     Tqz41kMain();
     ~Tqz41kMain() override;
 
+    // Command keys first (they never start a run), then any key on the
+    // title, Space on the end screen.
     void KeyDown(int keyCode) override;
+    void KeyUp(int keyCode) override;
+    // A or Start as Space; Start also pauses and resumes a run.
+    void ControllerButtonDown(int button) override;
+    // Focus lost, minimised, controller unplugged: a run pauses.
+    void PlayInterrupted() override;
     // Reads the best time, then replaces every object (the caller of WinGame
     // included) with a fresh, invisible roster. Returns 17, the slots filled.
     int InitialiseObjects() override;
@@ -42,6 +52,14 @@ public:
     // end screen and rebuilds the roster. The object that calls it is deleted
     // inside the call.
     void WinGame();
+    // Only a run pauses: nothing moves, the clock stops and the screen says
+    // how to go on. Resuming redraws the whole screen.
+    void Pause();
+    void Resume();
+    void TogglePause();
+
+    // Keys that command rather than play: pause (P, Pause, Esc) and mute (M).
+    static bool IsCommandKey(int keyCode);
 
     // The best time in "Score.txt", or 0 when there is none yet (missing,
     // unreadable, not a number, out of range or not above 0). Only the first
@@ -56,14 +74,12 @@ public:
     // number, one outside the int range, or one not above 0.
     static std::optional<int> ParseHiScore(std::string_view bytes);
 
-    // The calendar clock of the run timer; std::time by default.
-    void SetCalendarClock(std::time_t (*clock)());
-
     int GetGameState() const { return gameState; }
     int GetHiScore() const { return hiScore; }
     bool HasHiScore() const { return hiScore > 0; }
     double GetElapsedSeconds() const { return elapsedSeconds; }
-    std::time_t GetRunStartTime() const { return runStartTime; }
+    // The end screen's line about the last won run.
+    const char* GetRunTimeText() const { return runTimeText; }
     Tqz41kTileManager& GetTileMap() { return tileMap; }
     const Tqz41kTileManager& GetTileMap() const { return tileMap; }
     const HudTexts& GetHudTexts() const { return hudTexts; }
@@ -72,20 +88,20 @@ private:
     void DrawTitleTexts();
     void DrawPlayingTexts();
     void DrawEndTexts();
-    std::time_t Now() const { return calendarClock(); }
+    void DrawPauseNotice(const Tqz41kPlayer* player);
 
     Tqz41kTileManager tileMap;
     int gameState = StateStart;
     ImageData trapImage;
     ImageData trapCoverImage;
-    std::time_t runStartTime = 0;
+    // Counts only unpaused play, on the engine's clock.
+    PlayClock runClock;
     double elapsedSeconds = 0.0;
     int hiScore = 0;  // 0: no best time yet
     ImageData keyImage;
     ImageData startScreenImage;
     ImageData endScreenImage;
-    std::time_t (*calendarClock)() = &Tqz41kMain::SystemTime;
     HudTexts hudTexts;
-
-    static std::time_t SystemTime() { return std::time(nullptr); }
+    char runTimeText[384] = "";  // "%.f" of any double fits
+    int heldCommandKey = 0;  // a held command key repeats: it acts once
 };

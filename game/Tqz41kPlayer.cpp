@@ -4,16 +4,9 @@
 #include "Tqz41kTileManager.h"
 #include "Tqz41kTrap.h"
 
-#include <SDL.h>
-
 #include <cstdio>
 
 namespace {
-
-constexpr int kKeyUp = SDLK_UP;
-constexpr int kKeyDown = SDLK_DOWN;
-constexpr int kKeyLeft = SDLK_LEFT;
-constexpr int kKeyRight = SDLK_RIGHT;
 
 constexpr int kWalkStep = 2;       // pixels a tick sideways, up, and per down step
 constexpr int kMaxFall = 8;        // pixels a tick
@@ -181,11 +174,11 @@ void Tqz41kPlayer::DoUpdate(int)
 
 void Tqz41kPlayer::MoveWithKeys()
 {
-    if (engine->IsKeyPressed(kKeyUp) && IsOnLadder()) {
+    if (engine->IsDirectionHeld(Direction::Up) && IsOnLadder()) {
         currentScreenY -= kWalkStep;
         climbing = true;
     }
-    if (engine->IsKeyPressed(kKeyDown)) {
+    if (engine->IsDirectionHeld(Direction::Down)) {
         if (IsNotOnGrass()) {
             currentScreenY += kWalkStep;
             climbing = true;
@@ -193,12 +186,12 @@ void Tqz41kPlayer::MoveWithKeys()
         if (IsNotOnGrass())
             currentScreenY += kWalkStep;
     }
-    if (engine->IsKeyPressed(kKeyLeft) && CanMoveLeft()) {
+    if (engine->IsDirectionHeld(Direction::Left) && CanMoveLeft()) {
         if (!(IsOnLadder() && IsNotOnGrass()))
             climbing = false;
         currentScreenX -= kWalkStep;
     }
-    if (engine->IsKeyPressed(kKeyRight) && CanMoveRight()) {
+    if (engine->IsDirectionHeld(Direction::Right) && CanMoveRight()) {
         if (!(IsOnLadder() && IsNotOnGrass()))
             climbing = false;
         currentScreenX += kWalkStep;

@@ -6,7 +6,8 @@
 class Tqz41kMain;
 class Tqz41kTileManager;
 
-// The sprite steered with the arrow keys. It moves in whole-pixel steps decided
+// The sprite steered with the engine's four directions (arrow keys, W A S D,
+// a controller's d-pad or stick). It moves in whole-pixel steps decided
 // by single-pixel probes of the tile map, turns into a ghost that drifts home
 // on touching a trap, and wins the run under the open chest. It has no speed
 // or jump, and it never looks at the map's bounds: outside the map reads 0,

@@ -61,10 +61,13 @@ require_tools() {
 
 # ---------------------------------------------------------------- X server
 
+# The virtual screen; a script may set another size before x_start.
+X_SCREEN=${X_SCREEN:-1024x768x24}
+
 x_start() {
     require_tools
     # -displayfd picks a free display and names it once the server listens.
-    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset \
+    Xvfb -displayfd 3 -screen 0 "$X_SCREEN" -nolisten tcp -noreset \
         3>"$E2E_TMP/display" >"$E2E_TMP/xvfb.log" 2>&1 &
     XVFB_PID=$!
     local deadline=$(($(now_ms) + 20000))

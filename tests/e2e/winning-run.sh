@@ -19,14 +19,17 @@
 # x 126, or right of x 410.
 
 WIN_LEGS="Left:-2:510 Up:-2:410 Right:84:410 Up:84:210 Left:-2:210 Up:-2:60 Right:732:510"
-END_PICTURE_CLEAR=800x190+0+400  # below the end screen's two texts
+# Between the end screen's second text and the run's time, and below that.
+END_PICTURE_CLEAR="800x125+0+395 800x30+0+570"
 
-# The end screen: the end picture with its two white lines.
+# The end screen: the end picture with its two white lines and the run's time.
 shows_end() {
     next_shot
-    local picture=$DATA/EndScreen.gif band
-    same_region "$SHOT" "$picture" "$END_PICTURE_CLEAR" || return 1
-    for band in 600x40+115+250 600x40+115+350; do
+    local picture=$DATA/EndScreen.gif band region
+    for region in $END_PICTURE_CLEAR; do
+        same_region "$SHOT" "$picture" "$region" || return 1
+    done
+    for band in 600x40+115+250 600x40+115+350 600x40+115+525; do
         [ "$(count "$SHOT" "$band" "$WHITE")" -gt $(($(count "$picture" "$band" "$WHITE") + 40)) ] ||
             return 1
     done

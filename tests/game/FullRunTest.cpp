@@ -16,8 +16,6 @@ std::string ShippedLevel()
     return text.str();
 }
 
-constexpr int kRunStartCalendar = 1000;
-
 }  // namespace
 
 // The recorded script wins the shipped level through real key events and the
@@ -29,13 +27,11 @@ TEST_F(GameFixture, RecordedRunWinsTheShippedLevel)
     const std::string level = ShippedLevel();
     ASSERT_FALSE(level.empty());
     Open(level);
-    clockNow = kRunStartCalendar;
 
     int fewestKeysLeft = Tqz41kPlayer::KeysToFind;
     bool hitTrap = false;
     bool chestOpened = false;
     script.Play(*game, now, SDLK_SPACE, [&] {
-        clockNow = kRunStartCalendar + now / 1000;  // calendar seconds follow the engine clock
         if (game->GetGameState() != Tqz41kMain::StatePlaying)
             return;
         const Tqz41kPlayer::State player = Player().GetState();

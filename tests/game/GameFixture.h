@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <ctime>
 #include <fstream>
 #include <iterator>
 #include <memory>
@@ -13,7 +12,7 @@
 #include <string_view>
 
 // Runs each game test in a fresh temporary folder (the game's files live in
-// the working folder), on a calendar clock that the test sets.
+// the working folder), on an engine clock that the test sets pass by pass.
 class GameFixture : public ::testing::Test {
 protected:
     // Sky with the closed chest top right, grass in rows 1 and 10, a ladder in
@@ -39,6 +38,8 @@ protected:
     void Begin(std::string_view level = kLevel) { Open(level).StartRun(); }
     // One engine pass 15 ms after the last: one update tick, one frame.
     void Pass() { game->RunPass(now += 15); }
+    // Passes over this many seconds of the engine clock, ending with one.
+    void Wait(int seconds) { now += seconds * 1000 - 15; Pass(); }
     // A run whose frame after `seconds` is rendered, then won by walking under
     // the open chest in the next pass.
     void WinRunAfter(int seconds);
@@ -53,7 +54,6 @@ protected:
     // Player updates only, with the given key (0 for none) held alone.
     void Ticks(int count, int heldKey = 0);
 
-    static std::time_t clockNow;
     std::unique_ptr<Tqz41kMain> game;
     int now = 0;  // engine clock in ms, advanced 15 per pass
 

@@ -15,7 +15,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <optional>
@@ -50,17 +49,10 @@ constexpr unsigned kStrayKeyOdds = 64;
 // Far more events than one pass below ever queues (eight at most).
 constexpr int kQueueWarmUpEvents = 32;
 
-constexpr std::time_t kCalendarStart = 1000000;
-
+// The run clock follows the engine clock, which the play sets pass by pass:
+// the digits shown (and the glyphs SDL_ttf caches for them) are the same on
+// any machine.
 int clockMs = 0;
-
-// Calendar seconds follow the engine clock. On the real clock a fast machine
-// would first show some digits of the run time in a late cycle, and the glyphs
-// SDL_ttf caches for them would count as growth.
-std::time_t FollowEngineClock()
-{
-    return kCalendarStart + clockMs / 1000;
-}
 
 // Bytes on the heap. glibc counts its per-thread cache of freed chunks as in
 // use, so its figure is exact only with that cache off, as ctest runs this.
@@ -135,7 +127,6 @@ Outcome PlayLong(const InputScript& recorded)
         return outcome;
     };
     Tqz41kMain game;
-    game.SetCalendarClock(&FollowEngineClock);
     if (game.Initialise("Vaultrun", 800, 600, "Cornerstone Regular.ttf", 24) != 0)
         return failed("the game did not start");
     // SDL keeps every event-queue entry it ever needed for reuse: reach a

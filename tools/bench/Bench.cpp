@@ -31,6 +31,7 @@
 #include <vector>
 
 #include <spawn.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -64,11 +65,39 @@ public:
         AfterDrawObjects();
     }
 
+    // As GameRender ends a frame: upload, then the engine's present (a clear
+    // where letterbox bars show, the scaled copy, the present).
     void Upload()
     {
         SDL_UpdateTexture(screenTexture.get(), nullptr, foreground->pixels, foreground->pitch);
-        SDL_RenderCopy(renderer.get(), screenTexture.get(), nullptr, nullptr);
-        SDL_RenderPresent(renderer.get());
+        PresentScreenTexture();
+    }
+
+    // The window at another size, told to the engine by a pass, as the window
+    // system tells it. Returns the renderer's output size as "W x H".
+    std::string Resize(int width, int height, int& now)
+    {
+        SDL_SetWindowSize(window.get(), width, height);
+        for (int pass = 0; pass < kWarmUpPasses; ++pass)
+            RunPass(now += kPassMs);
+        int outputWidth = 0;
+        int outputHeight = 0;
+        SDL_GetRendererOutputSize(renderer.get(), &outputWidth, &outputHeight);
+        return std::to_string(outputWidth) + " x " + std::to_string(outputHeight);
+    }
+
+    // Ends MainLoop after the given time, through the quit event.
+    void QuitAfter(Uint32 ms)
+    {
+        SDL_AddTimer(
+            ms,
+            [](Uint32, void*) -> Uint32 {
+                SDL_Event quit{};
+                quit.type = SDL_QUIT;
+                SDL_PushEvent(&quit);
+                return 0;
+            },
+            nullptr);
     }
 
     const char* RendererName() const
@@ -388,6 +417,72 @@ void BM_HeadsUpTexts(benchmark::State& state)
 BENCHMARK(BM_HeadsUpTexts)
     ->ComputeStatistics("min", Fastest)
     ->Unit(benchmark::kMicrosecond);
+
+// The upload and present of a frame with the window at 800 x 600, 1600 x 1200
+// and 3840 x 2160: the renderer scales the 800 x 600 picture to it (2x, and
+// 3.6x between black bars).
+void BM_ScaledPresent(benchmark::State& state)
+{
+    auto game = StartRun(state);
+    if (!game)
+        return;
+    int now = 1000;
+    state.SetLabel("output " + game->Resize(static_cast<int>(state.range(0)),
+                                            static_cast<int>(state.range(1)), now));
+    for (auto _ : state)
+        game->Upload();
+    EndRun(game);
+}
+BENCHMARK(BM_ScaledPresent)
+    ->Args({800, 600})
+    ->Args({1600, 1200})
+    ->Args({3840, 2160})
+    ->ComputeStatistics("min", Fastest)
+    ->Unit(benchmark::kMicrosecond)
+    ->UseRealTime();
+
+// The real main loop for three seconds on the title screen (0), in a paused
+// run (1) and in a run (2): the share of one core the whole process takes,
+// the renderer's threads included, as the counter "core", and the frames
+// presented meanwhile as "presents".
+void BM_LoopCpu(benchmark::State& state)
+{
+    constexpr Uint32 kLoopMs = 3000;
+    auto game = state.range(0) == 0 ? StartGame() : StartRun(state);
+    if (!game)
+        return;
+    if (state.range(0) == 1)
+        game->Pause();
+    state.SetLabel(state.range(0) == 0 ? "title" : state.range(0) == 1 ? "paused run" : "run");
+    // The title's first frame, or the pause notice, drawn before the count.
+    game->RunPass(static_cast<int>(SDL_GetTicks()));
+    double core = 0.0;
+    const int presentsBefore = game->GetPresentCount();
+    for (auto _ : state) {
+        rusage before{};
+        getrusage(RUSAGE_SELF, &before);
+        const Uint32 start = SDL_GetTicks();
+        game->QuitAfter(kLoopMs);
+        game->MainLoop();
+        rusage after{};
+        getrusage(RUSAGE_SELF, &after);
+        auto seconds = [](const timeval& t) { return t.tv_sec + t.tv_usec / 1e6; };
+        const double cpu = seconds(after.ru_utime) + seconds(after.ru_stime) -
+                           seconds(before.ru_utime) - seconds(before.ru_stime);
+        core = cpu / ((SDL_GetTicks() - start) / 1000.0);
+    }
+    state.counters["core"] = core;
+    state.counters["presents"] = game->GetPresentCount() - presentsBefore;
+    EndRun(game);
+}
+BENCHMARK(BM_LoopCpu)
+    ->Arg(0)
+    ->Arg(1)
+    ->Arg(2)
+    ->Iterations(1)
+    ->ComputeStatistics("min", Fastest)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 // ---------------------------------------------------------------- summary
 

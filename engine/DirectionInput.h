@@ -1,0 +1,28 @@
+#pragma once
+
+class BaseEngine;
+class GameControllers;
+
+enum class Direction { Up, Down, Left, Right };
+
+// The one place where held keys, d-pads and sticks become the four directions
+// a player steers by: the arrow keys, W A S D, and the d-pad and the left stick
+// (past its dead zone) of every open controller. Only what is held counts;
+// presses that start or pause things reach the game as key and button events.
+class DirectionInput {
+public:
+    // Of the stick's 32767 either way: a stick at rest or worn a little
+    // steers nothing.
+    static constexpr int StickDeadZone = 8000;
+
+    DirectionInput(const BaseEngine& keys, const GameControllers& controllers)
+        : keys(keys), controllers(controllers)
+    {
+    }
+
+    bool IsHeld(Direction direction) const;
+
+private:
+    const BaseEngine& keys;                // lent: the engine that owns this
+    const GameControllers& controllers;    // lent: the engine's controllers
+};
