@@ -1,5 +1,6 @@
 #include "Tqz41kMain.h"
 
+#include "GameAssets.h"
 #include "Tqz41kCollectibles.h"
 #include "Tqz41kPlayer.h"
 #include "Tqz41kTrap.h"
@@ -49,11 +50,11 @@ bool IsFormattedSpace(char c)
 
 Tqz41kMain::Tqz41kMain()
 {
-    trapImage.LoadImage("thwompTransparent.png");
-    trapCoverImage.LoadImage("trapCover.png");
-    keyImage.LoadImage("keySprite.png");
-    startScreenImage.LoadImage("StartScreen.gif");
-    endScreenImage.LoadImage("EndScreen.gif");
+    trapImage.LoadImage(GameAssets::kTrapPicture.file);
+    trapCoverImage.LoadImage(GameAssets::kTrapCoverPicture.file);
+    keyImage.LoadImage(GameAssets::kKeyPicture.file);
+    startScreenImage.LoadImage(GameAssets::kTitleScreenPicture.file);
+    endScreenImage.LoadImage(GameAssets::kEndScreenPicture.file);
 }
 
 // The objects lend our pictures; the engine deletes them before it goes, and

@@ -16,10 +16,8 @@ HERE=$(cd "$(dirname "$0")" && pwd)
 . "$HERE/winning-run.sh"
 x_start
 
-PICTURES="capnRedBear.png capnRedBearBehind.png capnRedBearGhost.png keySprite.png
-thwompTransparent.png trapCover.png grass.png Ladder.png chestClosed.png chestOpen.png
-StartScreen.gif EndScreen.gif"
-FONT="Cornerstone Regular.ttf"
+PICTURES=$VAULTRUN_PICTURES
+FONT=$VAULTRUN_FONT_FILE
 BEST=42
 PASSED=0
 FAILED=0
@@ -178,9 +176,9 @@ picture_cases() {
             begin_case "$picture $how"
             spoil "$picture" "$how"
             case $picture in
-                capnRedBear.png) PLAYER_SHOWN=no ;;
-                capnRedBearBehind.png) use_level trap && EXERCISE=climb ;;
-                capnRedBearGhost.png) use_level trap && EXERCISE=trap ;;
+                "$VAULTRUN_PLAYER_PICTURE") PLAYER_SHOWN=no ;;
+                "$VAULTRUN_PLAYER_BEHIND_PICTURE") use_level trap && EXERCISE=climb ;;
+                "$VAULTRUN_PLAYER_GHOST_PICTURE") use_level trap && EXERCISE=trap ;;
             esac
             run_case
         done
@@ -210,7 +208,7 @@ file_cases() {
         run_case
     done
     begin_case "font a picture"
-    cp "$DATA/grass.png" "$FOLDER/$FONT"
+    cp "$DATA/$VAULTRUN_GRASS_PICTURE" "$FOLDER/$FONT"
     run_case
 
     for how in missing empty folder pipe; do
@@ -274,8 +272,8 @@ SCORES
     use_level win
     spoil Score.txt folder
     mkfifo "$FOLDER/Score.txt.tmp"
-    spoil EndScreen.gif 1x1
-    spoil chestOpen.png truncated
+    spoil "$VAULTRUN_END_SCREEN_PICTURE" 1x1
+    spoil "$VAULTRUN_CHEST_OPEN_PICTURE" truncated
     EXPECT_BEST=0
     EXERCISE=win
     EXPECT_SAVE_FAILURE=yes

@@ -9,6 +9,9 @@
 set -u
 # The game must open a real window on the virtual display.
 unset SDL_VIDEODRIVER
+# The window, font and data file names, generated from data/assets.cmake
+# (build/generated/assets.sh; ctest sets this).
+. "${VAULTRUN_ASSETS:?set VAULTRUN_ASSETS to build/generated/assets.sh}"
 
 E2E_TMP=$(mktemp -d /tmp/vaultrun-e2e.XXXXXX)
 XVFB_PID=""
@@ -292,7 +295,7 @@ make_folder() {
     local folder=$1 file
     rm -rf "$folder"
     mkdir -p "$folder"
-    for file in "$DATA"/*.png "$DATA"/*.gif "$DATA/Cornerstone Regular.ttf" "$DATA/level1.txt"; do
-        cp "$file" "$folder/"
+    for file in $VAULTRUN_PICTURES $VAULTRUN_SOUNDS "$VAULTRUN_FONT_FILE" level1.txt; do
+        cp "$DATA/$file" "$folder/"
     done
 }

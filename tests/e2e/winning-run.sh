@@ -24,7 +24,7 @@ END_PICTURE_CLEAR=800x190+0+400  # below the end screen's two texts
 # The end screen: the end picture with its two white lines.
 shows_end() {
     next_shot
-    local picture=$DATA/EndScreen.gif band
+    local picture=$DATA/$VAULTRUN_END_SCREEN_PICTURE band
     same_region "$SHOT" "$picture" "$END_PICTURE_CLEAR" || return 1
     for band in 600x40+115+250 600x40+115+350; do
         [ "$(count "$SHOT" "$band" "$WHITE")" -gt $(($(count "$picture" "$band" "$WHITE") + 40)) ] ||

@@ -1,5 +1,7 @@
 #include "GameFixture.h"
 
+#include "GameAssets.h"
+
 #include <SDL.h>
 
 #include <filesystem>
@@ -34,7 +36,8 @@ Tqz41kMain& GameFixture::Open(std::string_view level)
     WriteFile("level1.txt", level);
     game = std::make_unique<Tqz41kMain>();
     game->SetCalendarClock([] { return clockNow; });
-    EXPECT_EQ(game->Initialise("Vaultrun", 800, 600, "", 24), 0);
+    EXPECT_EQ(game->Initialise(GameAssets::kWindowTitle, GameAssets::kWindowWidth,
+                                GameAssets::kWindowHeight, "", GameAssets::kFontSize), 0);
     return *game;
 }
 

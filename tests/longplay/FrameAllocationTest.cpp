@@ -3,6 +3,7 @@
 // text renders need: SDL_ttf's fresh surface for each line. This binary replaces
 // the global allocation operators to count them, so it holds no other test.
 
+#include "GameAssets.h"
 #include "InputScript.h"
 #include "Tqz41kMain.h"
 
@@ -82,7 +83,9 @@ TEST(FrameAllocations, APlayFrameAllocatesOnlyItsThreeTextSurfaces)
     SDL_SetMemoryFunctions(CountingMalloc, CountingCalloc, CountingRealloc, sdlFree);
     {
         Tqz41kMain game;
-        ASSERT_EQ(game.Initialise("Vaultrun", 800, 600, "Cornerstone Regular.ttf", 24), 0);
+        ASSERT_EQ(game.Initialise(GameAssets::kWindowTitle, GameAssets::kWindowWidth,
+                                  GameAssets::kWindowHeight, GameAssets::kFontFile,
+                                  GameAssets::kFontSize), 0);
         ASSERT_NE(game.GetDefaultFont()->font, nullptr);
         int now = 0;
         InputScript::PushKey('x', true);

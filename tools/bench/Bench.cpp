@@ -12,6 +12,7 @@
 // SDL_VIDEODRIVER=x11), otherwise the dummy driver.
 
 #include "BareFrame.h"
+#include "GameAssets.h"
 #include "Tqz41kMain.h"
 
 #include <SDL.h>
@@ -38,10 +39,8 @@ extern char** environ;
 
 namespace {
 
-constexpr int kWidth = 800;
-constexpr int kHeight = 600;
-constexpr int kFontSize = 24;
-constexpr const char* kFontName = "Cornerstone Regular.ttf";
+constexpr int kWidth = GameAssets::kWindowWidth;
+constexpr int kHeight = GameAssets::kWindowHeight;
 constexpr int kPassMs = 15;
 // Into a run: the first frame's whole-screen copy is past and every text drawn.
 constexpr int kWarmUpPasses = 10;
@@ -96,7 +95,8 @@ void StopLibraries()
 std::unique_ptr<BenchGame> StartGame()
 {
     auto game = std::make_unique<BenchGame>();
-    if (game->Initialise("Vaultrun", kWidth, kHeight, kFontName, kFontSize) != 0)
+    if (game->Initialise(GameAssets::kWindowTitle, kWidth, kHeight, GameAssets::kFontFile,
+                         GameAssets::kFontSize) != 0)
         return nullptr;
     return game;
 }
