@@ -57,9 +57,14 @@ Tqz41kMain::Tqz41kMain()
     endScreenImage.LoadImage(GameAssets::kEndScreenPicture.file);
 }
 
-// The objects lend our pictures; the engine deletes them before it goes, and
-// none of their destructors looks at a picture.
-Tqz41kMain::~Tqz41kMain() = default;
+// The objects borrow our pictures and the map, which go with our members
+// before the engine's destructor runs: the objects go first. They are deleted
+// as the engine would, one "DELETING OBJECT!" each, and the engine then finds
+// none left.
+Tqz41kMain::~Tqz41kMain()
+{
+    BaseEngine::DestroyOldObjects();
+}
 
 void Tqz41kMain::SetCalendarClock(std::time_t (*clock)())
 {

@@ -10,8 +10,36 @@
 #include <string>
 #include <tuple>
 #include <utility>
+#include <vector>
 
 namespace fs = std::filesystem;
+
+namespace {
+// An object whose destructor reads the game's map, as any object's may: the
+// map must still be there when the objects go. It reads the whole first row,
+// whose first bytes a freed block would have lost to the allocator's own
+// pointers (the sanitizer build reports any read of it outright).
+class MapWitness : public DisplayableObject {
+public:
+    MapWitness(Tqz41kMain* game, std::vector<int>* rowSeen)
+        : DisplayableObject(game), game(game), rowSeen(rowSeen)
+    {
+    }
+    ~MapWitness() override { *rowSeen = FirstRow(*game); }
+
+    static std::vector<int> FirstRow(const Tqz41kMain& game)
+    {
+        std::vector<int> row;
+        for (int column = 0; column < Tqz41kTileManager::MapColumns; ++column)
+            row.push_back(game.GetTileMap().GetValue(column, 0));
+        return row;
+    }
+
+private:
+    Tqz41kMain* game = nullptr;
+    std::vector<int>* rowSeen = nullptr;
+};
+}  // namespace
 
 TEST_F(GameFixture, AnyKeyStartsFromTheTitleOnlySpaceFromTheEndNoneDuringARunAndTheHeadsUpShowsIt)
 {
@@ -70,6 +98,22 @@ TEST_F(GameFixture, RosterIsSixteenInvisibleObjectsInOrderAndAWinRebuildsIt)
     EXPECT_EQ(game->GetGameState(), Tqz41kMain::StateWon);
     EXPECT_EQ(game->GetTileMap().GetValue(14, 0), Tqz41kTileManager::TileChestClosed);
     expectFreshRoster();
+}
+
+TEST_F(GameFixture, ObjectsGoBeforeTheMapAndPicturesTheyBorrowAndInTheirOrder)
+{
+    Begin();
+    const std::vector<int> row = MapWitness::FirstRow(*game);
+    std::vector<int> rowSeen;
+    game->StoreObjectInArray(16, std::make_unique<MapWitness>(game.get(), &rowSeen));
+    testing::internal::CaptureStdout();
+    game.reset();
+    const std::string console = testing::internal::GetCapturedStdout();
+    EXPECT_EQ(rowSeen, row);
+    std::string seventeen;
+    for (int object = 0; object < 17; ++object)
+        seventeen += "DELETING OBJECT!";
+    EXPECT_EQ(console, seventeen);
 }
 
 TEST_F(GameFixture, OnlyAFasterRunOrTheFirstWinWritesTheBestTime)
