@@ -102,9 +102,11 @@ int BaseEngine::Initialise(const char* title, int width, int height, const char*
         return 1;
     }
     RegisterShutdownOnce();
-    TTF_Init();
-
-    fonts.LoadFonts();
+    // Without the font library the game plays on without text: no font opens.
+    if (TTF_Init() < 0)
+        std::fprintf(stderr, "Unable to init SDL_ttf: %s\n", TTF_GetError());
+    else
+        fonts.LoadFonts();
     if (fontName && fontName[0] != '\0')
         defaultFont = fonts.GetFont(fontName, fontSize);
 

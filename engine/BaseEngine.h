@@ -44,7 +44,8 @@ public:
 
     // Starts SDL and TTF, opens the fonts, the window and its surfaces, then runs
     // GameInit. Returns 0, or 1 with a line on standard error when anything
-    // cannot be created; after a 1 only destruction is allowed.
+    // cannot be created; after a 1 only destruction is allowed. A font library
+    // that fails to start gets its line on standard error, and no text is drawn.
     int Initialise(const char* title, int width, int height, const char* fontName, int fontSize);
     // Runs passes until the window is closed or exitCode leaves -1; always 0.
     int MainLoop();
