@@ -40,6 +40,7 @@ spoil() {
         text) printf 'This is not what it seems to be.\n' >"$file" ;;
         folder) rm -f "$file" && mkdir "$file" && : >"$file/inside" ;;
         pipe) rm -f "$file" && mkfifo "$file" ;;
+        huge) huge_picture "$file" ;;
         *) die "unknown way to spoil a file: $2" ;;
     esac
 }
@@ -183,7 +184,7 @@ picture_cases() {
             run_case
         done
     done
-    for how in missing empty 1x1; do
+    for how in missing empty 1x1 huge; do
         begin_case "every picture $how"
         for picture in $PICTURES; do
             spoil "$picture" "$how"
