@@ -157,7 +157,9 @@ run_case() {
         pipe) [ -p "$score" ] || check_failed "the Score.txt pipe was replaced" ;;
         none) [ ! -e "$score" ] || check_failed "a best time appeared without a win" ;;
     esac
-    [ ! -e "$FOLDER/Score.txt.tmp" ] || check_failed "a temporary score file was left behind"
+    local temporaries
+    temporaries=$(find "$FOLDER" -maxdepth 1 -name 'Score.txt.??????')
+    [ -z "$temporaries" ] || check_failed "a temporary score file was left behind: $temporaries"
     if [ "$FAILURES" = "$CASE_FAILURES" ]; then
         echo "case $CASE: ok"
         PASSED=$((PASSED + 1))
@@ -269,10 +271,9 @@ SCORES
 
     # The end picture too small to hide the map, so the end screen is known
     # by its white lines.
-    begin_case "Score.txt a folder, a pipe as its temporary file, end and open chest pictures spoiled: a won run"
+    begin_case "Score.txt a folder, end and open chest pictures spoiled: a won run"
     use_level win
     spoil Score.txt folder
-    mkfifo "$FOLDER/Score.txt.tmp"
     spoil "$VAULTRUN_END_SCREEN_PICTURE" 1x1
     spoil "$VAULTRUN_CHEST_OPEN_PICTURE" truncated
     EXPECT_BEST=0

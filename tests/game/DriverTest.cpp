@@ -6,11 +6,16 @@
 
 #include <SDL.h>
 
+#include <csignal>
 #include <filesystem>
 #include <string>
 #include <tuple>
 #include <utility>
 #include <vector>
+
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -38,6 +43,39 @@ public:
 private:
     Tqz41kMain* game = nullptr;
     std::vector<int>* rowSeen = nullptr;
+};
+// The temporary score files in the working folder: "Score.txt." and six more.
+std::vector<std::string> ScoreTemporaries()
+{
+    std::vector<std::string> found;
+    for (const fs::directory_entry& entry : fs::directory_iterator(".")) {
+        const std::string name = entry.path().filename().string();
+        if (name.rfind("Score.txt.", 0) == 0 && name.size() == std::string("Score.txt.").size() + 6)
+            found.push_back(name);
+    }
+    return found;
+}
+
+// Files may grow no larger than the limit while it is held; a write past it
+// fails with EFBIG instead of raising SIGXFSZ.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        getrlimit(RLIMIT_FSIZE, &saved);
+        savedHandler = std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{bytes, saved.rlim_max};
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit()
+    {
+        setrlimit(RLIMIT_FSIZE, &saved);
+        std::signal(SIGXFSZ, savedHandler);
+    }
+
+private:
+    rlimit saved{};
+    void (*savedHandler)(int) = SIG_DFL;
 };
 }  // namespace
 
@@ -136,26 +174,69 @@ TEST_F(GameFixture, OnlyAFasterRunOrTheFirstWinWritesTheBestTime)
         EXPECT_EQ(game->GetHudTexts().hiScore, "Hi-Score: " + std::string(shown)) << (stored ? stored : "none");
         WinRunAfter(seconds);
         EXPECT_EQ(ReadFile("Score.txt"), after) << (stored ? stored : "none") << " then " << seconds;
-        EXPECT_FALSE(fs::exists("Score.txt.tmp"));
+        EXPECT_EQ(ScoreTemporaries(), std::vector<std::string>{});
     }
 }
 
-TEST_F(GameFixture, AFailedWriteKeepsTheStoredBestAndSaysSo)
+TEST_F(GameFixture, AFailedWriteKeepsTheStoredBestSaysSoAndLeavesNoTemporaryFile)
 {
-    // The temporary file's name taken by a folder, then by a full disk.
+    // The score file's name taken by a folder (the rename fails), then a disk
+    // that takes no more bytes (the write fails).
     for (bool fullDisk : {false, true}) {
-        fs::remove_all("Score.txt.tmp");
+        SCOPED_TRACE(fullDisk ? "full disk" : "folder");
+        fs::remove_all("Score.txt");
         if (fullDisk)
-            fs::create_symlink("/dev/full", "Score.txt.tmp");
+            WriteFile("Score.txt", "40");
         else
-            fs::create_directories("Score.txt.tmp/held");
-        WriteFile("Score.txt", "40");
+            fs::create_directories("Score.txt/held");
         Open();
         testing::internal::CaptureStdout();
-        WinRunAfter(30);
+        {
+            const FileSizeLimit noMoreBytes(fullDisk ? 0 : RLIM_INFINITY);
+            WinRunAfter(30);
+        }
         const std::string console = testing::internal::GetCapturedStdout();
-        // Asserted: a file renamed over from the full disk would never end when read.
-        ASSERT_NE(console.find("Could not save the best time to Score.txt\n"), std::string::npos) << fullDisk;
-        EXPECT_EQ(ReadFile("Score.txt"), "40") << fullDisk;
+        EXPECT_NE(console.find("Could not save the best time to Score.txt\n"), std::string::npos);
+        if (fullDisk) {
+            EXPECT_EQ(ReadFile("Score.txt"), "40");
+        } else {
+            EXPECT_TRUE(fs::is_directory("Score.txt/held"));
+        }
+        EXPECT_EQ(ScoreTemporaries(), std::vector<std::string>{});
     }
+}
+
+TEST_F(GameFixture, SavesAreNotHeldUpByTheOldTemporaryNameNorMixedByAnotherGameSavingAtOnce)
+{
+    // Whatever lies under the name every game once wrote through stays as it is.
+    fs::create_directories("Score.txt.tmp/held");
+    Begin();
+    clockNow += 1234567;
+    Pass();
+    game->WriteScore();
+    EXPECT_EQ(ReadFile("Score.txt"), "1234567");
+    EXPECT_TRUE(fs::is_directory("Score.txt.tmp/held"));
+    fs::remove_all("Score.txt.tmp");
+
+    // A second game in the same folder saves another time over and over while
+    // this one does: the file always ends up holding one of the two, whole.
+    constexpr int kSaves = 300;
+    const pid_t other = fork();
+    ASSERT_GE(other, 0);
+    if (other == 0) {
+        clockNow -= 1234560;  // 7 seconds into its run
+        Pass();
+        for (int save = 0; save < kSaves; ++save)
+            game->WriteScore();
+        _exit(0);
+    }
+    for (int save = 0; save < kSaves; ++save) {
+        game->WriteScore();
+        const std::string stored = ReadFile("Score.txt");
+        ASSERT_TRUE(stored == "1234567" || stored == "7") << stored;
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(other, &status, 0), other);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    EXPECT_EQ(ScoreTemporaries(), std::vector<std::string>{});
 }
