@@ -486,26 +486,37 @@ void BaseEngine::DrawFilledOval(int x1, int y1, int x2, int y2, unsigned int col
 
 // ---------------------------------------------------------------- text
 
-void BaseEngine::DrawText(int x, int y, const char* text, unsigned int colour, FontRecord* font,
-                          SDL_Surface* surface)
+void BaseEngine::BlitText(SDL_Surface* rendered, int x, int y, SDL_Surface* target)
 {
-    SDL_Surface* target = surface ? surface : foreground.get();
-    const FontRecord* record = font ? font : defaultFont;
+    if (!target)
+        target = foreground.get();
+    if (!rendered || !target)
+        return;
     // A locked foreground cannot be blitted to; give the lock back around the blit.
     const bool relock = surfaceLocked && foreground && SDL_MUSTLOCK(foreground.get());
     if (relock)
         SDL_UnlockSurface(foreground.get());
-
-    if (target && text && record && record->font) {
-        const SDL_Color sdlColour{static_cast<Uint8>(colour >> 16), static_cast<Uint8>(colour >> 8),
-                                  static_cast<Uint8>(colour), 0};
-        if (SDL_Surface* rendered = TTF_RenderText_Solid(record->font, text, sdlColour)) {
-            SDL_Rect at{x, y, 0, 0};
-            SDL_BlitSurface(rendered, nullptr, target, &at);
-            SDL_FreeSurface(rendered);
-        }
-    }
-
+    SDL_Rect at{x, y, 0, 0};
+    SDL_BlitSurface(rendered, nullptr, target, &at);
     if (relock)
         SDL_LockSurface(foreground.get());
+}
+
+void BaseEngine::DrawText(int x, int y, const char* text, unsigned int colour, FontRecord* font,
+                          SDL_Surface* surface)
+{
+    const FontRecord* record = font ? font : defaultFont;
+    if (!text || !record || !record->font)
+        return;
+    const SDL_Color sdlColour{static_cast<Uint8>(colour >> 16), static_cast<Uint8>(colour >> 8),
+                              static_cast<Uint8>(colour), 0};
+    SDL_Surface* rendered = TTF_RenderText_Solid(record->font, text, sdlColour);
+    BlitText(rendered, x, y, surface);
+    SDL_FreeSurface(rendered);
+}
+
+void BaseEngine::DrawTextLine(int x, int y, TextLine& line, const char* text, unsigned int colour,
+                              FontRecord* font, SDL_Surface* surface)
+{
+    BlitText(line.Render(text, colour, font ? font : defaultFont), x, y, surface);
 }

@@ -2,6 +2,7 @@
 
 #include "DisplayableObject.h"
 #include "FontStore.h"
+#include "TextLine.h"
 
 #include <SDL.h>
 
@@ -94,6 +95,11 @@ public:
     // default font, null surface the foreground; no usable font draws nothing.
     void DrawText(int x, int y, const char* text, unsigned int colour,
                   FontRecord* font = nullptr, SDL_Surface* surface = nullptr);
+    // As DrawText, but the rendered line is kept in `line` and rendered again
+    // only when the text, colour or font changed: a line that stays the same
+    // from frame to frame costs a blit and no allocation.
+    void DrawTextLine(int x, int y, TextLine& line, const char* text, unsigned int colour,
+                      FontRecord* font = nullptr, SDL_Surface* surface = nullptr);
     FontRecord* GetFont(const char* name, int size) { return fonts.GetFont(name, size); }
     FontRecord* GetDefaultFont() const { return defaultFont; }
 
@@ -145,4 +151,7 @@ private:
     void UnlockForeground();
     // False for the quit event, which ends the pass at once.
     bool HandleEvent(const SDL_Event& event);
+    // Blits a rendered line with its top left at (x, y), giving a locked
+    // foreground's lock back around the blit. Null target means the foreground.
+    void BlitText(SDL_Surface* rendered, int x, int y, SDL_Surface* target);
 };

@@ -227,10 +227,11 @@ void Tqz41kMain::DrawPlayingTexts()
 
     // Erase the last frame's texts: numbers change length.
     CopyBackgroundPixels(0, 0, screenWidth, kHudBandHeight);
+    // Kept rendered: the time changes once a second, the keys and best rarely.
     if (player)
-        DrawText(250, 10, hudTexts.keysLeft, kWhite, nullptr, GetForeground());
-    DrawText(50, 10, hudTexts.time, kWhite, nullptr, GetForeground());
-    DrawText(550, 10, hudTexts.hiScore, kWhite, nullptr, GetForeground());
+        DrawTextLine(250, 10, hudLines.keysLeft, hudTexts.keysLeft, kWhite, nullptr, GetForeground());
+    DrawTextLine(50, 10, hudLines.time, hudTexts.time, kWhite, nullptr, GetForeground());
+    DrawTextLine(550, 10, hudLines.hiScore, hudTexts.hiScore, kWhite, nullptr, GetForeground());
 }
 
 void Tqz41kMain::DrawEndTexts()

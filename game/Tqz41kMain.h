@@ -2,6 +2,7 @@
 
 #include "BaseEngine.h"
 #include "ImageData.h"
+#include "TextLine.h"
 #include "Tqz41kTileManager.h"
 
 #include <ctime>
@@ -87,6 +88,12 @@ private:
     ImageData endScreenImage;
     std::time_t (*calendarClock)() = &Tqz41kMain::SystemTime;
     HudTexts hudTexts;
+    struct HudLines {
+        TextLine keysLeft;
+        TextLine time;
+        TextLine hiScore;
+    };
+    HudLines hudLines;
 
     static std::time_t SystemTime() { return std::time(nullptr); }
 };
