@@ -389,6 +389,27 @@ BENCHMARK(BM_HeadsUpTexts)
     ->ComputeStatistics("min", Fastest)
     ->Unit(benchmark::kMicrosecond);
 
+// The five keys' glows at their largest (radius 25), as the oval primitive
+// draws them onto the foreground.
+void BM_KeyGlowOvals(benchmark::State& state)
+{
+    auto game = StartRun(state);
+    if (!game)
+        return;
+    constexpr int kRadius = 25;
+    constexpr int kKeys[][2] = {{750, 420}, {40, 420}, {700, 520}, {90, 70}, {40, 220}};
+    for (auto _ : state) {
+        for (const auto& [x, y] : kKeys)
+            game->DrawFilledOval(x - kRadius, y - kRadius, x + kRadius - 1, y + kRadius - 1, 0xD4AF37,
+                                 game->GetForeground());
+        benchmark::ClobberMemory();
+    }
+    EndRun(game);
+}
+BENCHMARK(BM_KeyGlowOvals)
+    ->ComputeStatistics("min", Fastest)
+    ->Unit(benchmark::kMicrosecond);
+
 // ---------------------------------------------------------------- summary
 
 // Passes every result to the console and keeps each one's time per iteration
@@ -485,6 +506,8 @@ int main(int argc, char** argv)
     PrintRatio(table, "  update tick", tick, "frame memcpy", memcpyFloor, 0.0);
     PrintRatio(table, "  frame before the upload", frame, "frame memcpy", memcpyFloor, 0.0);
     PrintRatio(table, "  heads-up texts (in the frame)", reporter.Get("BM_HeadsUpTexts"),
+               "frame memcpy", memcpyFloor, 0.0);
+    PrintRatio(table, "  five key glows at their largest", reporter.Get("BM_KeyGlowOvals"),
                "frame memcpy", memcpyFloor, 0.0);
     PrintRatio(table, "whole-screen copy", reporter.Get("BM_WholeScreenCopy"), "frame memcpy",
                memcpyFloor, 0.0);
