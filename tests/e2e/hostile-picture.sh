@@ -21,7 +21,8 @@ done
 GAME_OUT=$E2E_TMP/stdout.txt
 GAME_ERR=$E2E_TMP/stderr.txt
 # Unbuffered, so that the title's console line shows while the game runs.
-(cd "$folder" && ulimit -v "$MEMORY_LIMIT_KB" && SDL_VIDEODRIVER=dummy exec stdbuf -o0 "$GAME") \
+(cd "$folder" && ulimit -v "$MEMORY_LIMIT_KB" &&
+    SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy exec stdbuf -o0 "$GAME") \
     >"$GAME_OUT" 2>"$GAME_ERR" &
 GAME_PID=$!
 title_drawn() { grep -qF 'STRINGGS!' "$GAME_OUT"; }
