@@ -3,6 +3,7 @@
 #include "Letterbox.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -105,12 +106,15 @@ int BaseEngine::Initialise(const char* title, int width, int height, const char*
         return 1;
     }
     RegisterShutdownOnce();
-    TTF_Init();
+    // Without the font library the game plays on without text: no font opens.
+    if (TTF_Init() < 0)
+        std::fprintf(stderr, "Unable to init SDL_ttf: %s\n", TTF_GetError());
+    else
+        fonts.LoadFonts();
     // Controllers are a bonus: the keyboard plays without them.
     if (SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) < 0)
         std::fprintf(stderr, "Playing without game controllers: %s\n", SDL_GetError());
 
-    fonts.LoadFonts();
     if (fontName && fontName[0] != '\0')
         defaultFont = fonts.GetFont(fontName, fontSize);
 
@@ -608,42 +612,77 @@ void BaseEngine::DrawFilledOval(int x1, int y1, int x2, int y2, unsigned int col
     const int64_t lastX = std::min<int64_t>(right, stride - 1);
     const int64_t firstY = std::max<int64_t>(top, 0);
     const int64_t lastY = std::min<int64_t>(bottom, FillableRows(surface, screenHeight) - 1);
+    if (firstX > lastX || firstY > lastY)
+        return;
 
+    // Row by row: a row's pixels in the oval are one span, found from the
+    // circle's half-width and settled with the exact per-pixel test below, so
+    // the span holds exactly the pixels that test passes.
     auto* pixels = static_cast<uint32_t*>(surface->pixels);
-    for (int64_t x = firstX; x <= lastX; ++x) {
-        const double dx = static_cast<double>(x) - cx;
-        const double tx = dx * dx / rx2;
-        for (int64_t y = firstY; y <= lastY; ++y) {
-            const double dy = static_cast<double>(y) - cy;
-            // A flat box makes 0/0: NaN fails the test, so it draws nothing.
-            if (1.0 >= dy * dy / ry2 + tx)
-                pixels[static_cast<size_t>(y) * stride + static_cast<size_t>(x)] = colour;
-        }
+    for (int64_t y = firstY; y <= lastY; ++y) {
+        const double dy = static_cast<double>(y) - cy;
+        const double ty = dy * dy / ry2;
+        // A flat box makes 0/0: NaN fails the test, so it draws nothing.
+        const auto inside = [&](int64_t x) {
+            const double dx = static_cast<double>(x) - cx;
+            return 1.0 >= ty + dx * dx / rx2;
+        };
+        // Past the top or bottom of the oval no column can pass.
+        if (!(1.0 >= ty))
+            continue;
+        const double halfWidth = std::sqrt((1.0 - ty) * rx2);
+        int64_t from = std::max<int64_t>(firstX, static_cast<int64_t>(std::floor(cx - halfWidth)));
+        int64_t to = std::min<int64_t>(lastX, static_cast<int64_t>(std::ceil(cx + halfWidth)));
+        // The test is monotonic in the distance from the centre column: walk
+        // each end outwards while it passes, then inwards until it does.
+        while (from > firstX && inside(from - 1))
+            --from;
+        while (from <= to && !inside(from))
+            ++from;
+        while (to < lastX && inside(to + 1))
+            ++to;
+        while (to >= from && !inside(to))
+            --to;
+        if (from > to)
+            continue;
+        uint32_t* row = pixels + static_cast<size_t>(y) * stride;
+        std::fill(row + from, row + to + 1, colour);
     }
 }
 
 // ---------------------------------------------------------------- text
 
-void BaseEngine::DrawText(int x, int y, const char* text, unsigned int colour, FontRecord* font,
-                          SDL_Surface* surface)
+void BaseEngine::BlitText(SDL_Surface* rendered, int x, int y, SDL_Surface* target)
 {
-    SDL_Surface* target = surface ? surface : foreground.get();
-    const FontRecord* record = font ? font : defaultFont;
+    if (!target)
+        target = foreground.get();
+    if (!rendered || !target)
+        return;
     // A locked foreground cannot be blitted to; give the lock back around the blit.
     const bool relock = surfaceLocked && foreground && SDL_MUSTLOCK(foreground.get());
     if (relock)
         SDL_UnlockSurface(foreground.get());
-
-    if (target && text && record && record->font) {
-        const SDL_Color sdlColour{static_cast<Uint8>(colour >> 16), static_cast<Uint8>(colour >> 8),
-                                  static_cast<Uint8>(colour), 0};
-        if (SDL_Surface* rendered = TTF_RenderText_Solid(record->font, text, sdlColour)) {
-            SDL_Rect at{x, y, 0, 0};
-            SDL_BlitSurface(rendered, nullptr, target, &at);
-            SDL_FreeSurface(rendered);
-        }
-    }
-
+    SDL_Rect at{x, y, 0, 0};
+    SDL_BlitSurface(rendered, nullptr, target, &at);
     if (relock)
         SDL_LockSurface(foreground.get());
+}
+
+void BaseEngine::DrawText(int x, int y, const char* text, unsigned int colour, FontRecord* font,
+                          SDL_Surface* surface)
+{
+    const FontRecord* record = font ? font : defaultFont;
+    if (!text || !record || !record->font)
+        return;
+    const SDL_Color sdlColour{static_cast<Uint8>(colour >> 16), static_cast<Uint8>(colour >> 8),
+                              static_cast<Uint8>(colour), 0};
+    SDL_Surface* rendered = TTF_RenderText_Solid(record->font, text, sdlColour);
+    BlitText(rendered, x, y, surface);
+    SDL_FreeSurface(rendered);
+}
+
+void BaseEngine::DrawTextLine(int x, int y, TextLine& line, const char* text, unsigned int colour,
+                              FontRecord* font, SDL_Surface* surface)
+{
+    BlitText(line.Render(text, colour, font ? font : defaultFont), x, y, surface);
 }

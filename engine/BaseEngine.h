@@ -4,6 +4,7 @@
 #include "DisplayableObject.h"
 #include "FontStore.h"
 #include "GameControllers.h"
+#include "TextLine.h"
 
 #include <SDL.h>
 
@@ -52,7 +53,8 @@ public:
 
     // Starts SDL and TTF, opens the fonts, the window and its surfaces, then runs
     // GameInit. Returns 0, or 1 with a line on standard error when anything
-    // cannot be created; after a 1 only destruction is allowed.
+    // cannot be created; after a 1 only destruction is allowed. A font library
+    // that fails to start gets its line on standard error, and no text is drawn.
     int Initialise(const char* title, int width, int height, const char* fontName, int fontSize);
     // Runs passes until the window is closed or exitCode leaves -1; always 0.
     int MainLoop();
@@ -124,6 +126,11 @@ public:
     // default font, null surface the foreground; no usable font draws nothing.
     void DrawText(int x, int y, const char* text, unsigned int colour,
                   FontRecord* font = nullptr, SDL_Surface* surface = nullptr);
+    // As DrawText, but the rendered line is kept in `line` and rendered again
+    // only when the text, colour or font changed: a line that stays the same
+    // from frame to frame costs a blit and no allocation.
+    void DrawTextLine(int x, int y, TextLine& line, const char* text, unsigned int colour,
+                      FontRecord* font = nullptr, SDL_Surface* surface = nullptr);
     FontRecord* GetFont(const char* name, int size) { return fonts.GetFont(name, size); }
     FontRecord* GetDefaultFont() const { return defaultFont; }
 
@@ -188,4 +195,7 @@ private:
     void HandleWindowEvent(const SDL_WindowEvent& event);
     // Whole-multiple scaling where it fits the window's present size.
     void ChooseScale();
+    // Blits a rendered line with its top left at (x, y), giving a locked
+    // foreground's lock back around the blit. Null target means the foreground.
+    void BlitText(SDL_Surface* rendered, int x, int y, SDL_Surface* target);
 };

@@ -1,17 +1,61 @@
 #include "ImageData.h"
 
+#include "PictureHeader.h"
+
 #include <SDL_image.h>
 
 #include <algorithm>
 #include <climits>
 #include <cstdint>
+#include <cstdio>
 #include <new>
+
+namespace {
+
+bool Refuse(const char* fileName, const char* why)
+{
+    std::fprintf(stderr, "Picture %s refused: %s\n", fileName, why);
+    return false;
+}
+
+// The picture's own header, read before any decoder sees the file: a decoder
+// allocates whatever size the header claims. Null when it is refused.
+SDL_Surface* DecodeWithinLimits(const char* fileName)
+{
+    SDL_RWops* file = SDL_RWFromFile(fileName, "rb");
+    if (!file)
+        return nullptr;  // missing or unreadable: no picture, as ever
+    const PictureHeader header = PictureHeader::Read(file);
+    const char* refusal = nullptr;
+    char size[96];
+    if (header.format == PictureHeader::Format::Unknown) {
+        refusal = "not a PNG or GIF file";
+    } else if (!header.sized) {
+        refusal = "its size cannot be read";
+    } else if (header.width > ImageData::kMaxSide || header.height > ImageData::kMaxSide) {
+        std::snprintf(size, sizeof size, "%u x %u is larger than %d x %d",
+                      static_cast<unsigned>(header.width), static_cast<unsigned>(header.height),
+                      ImageData::kMaxSide, ImageData::kMaxSide);
+        refusal = size;
+    }
+    if (refusal || SDL_RWseek(file, 0, RW_SEEK_SET) != 0) {
+        SDL_RWclose(file);
+        if (refusal)
+            Refuse(fileName, refusal);
+        return nullptr;
+    }
+    // Only the decoder of the format just read: no other decoder sees the file.
+    const bool png = header.format == PictureHeader::Format::Png;
+    return IMG_LoadTyped_RW(file, 1, png ? "PNG" : "GIF");
+}
+
+}  // namespace
 
 bool ImageData::LoadImage(const char* fileName)
 {
     pixels.reset();
 
-    SDL_Surface* decoded = IMG_Load(fileName);
+    SDL_Surface* decoded = DecodeWithinLimits(fileName);
     if (!decoded)
         return false;
     const int decodedWidth = decoded->w;

@@ -14,8 +14,14 @@ public:
     ImageData(const ImageData&) = delete;
     ImageData& operator=(const ImageData&) = delete;
 
+    // The widest and tallest picture LoadImage decodes, in pixels.
+    static constexpr int kMaxSide = 4096;
+
     // Replaces the picture with the decoded file. On failure the image is left
     // without pixels (its width and height are kept) and false is returned.
+    // Only PNG and GIF files are decoded, and only when their header claims at
+    // most kMaxSide x kMaxSide; any other file is refused before decoding, with
+    // one line on standard error. A missing file is refused silently.
     bool LoadImage(const char* fileName);
 
     // Copies the region (srcX, srcY, regionWidth x regionHeight) to (dstX, dstY).

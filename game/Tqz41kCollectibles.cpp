@@ -66,7 +66,11 @@ void Tqz41kCollectibles::Draw()
 {
     if (!visible)
         return;
-    const int phase = (game->GetTime() / kPhaseMs) % kPhases;
+    // The clock read as unsigned milliseconds: past 2^31 (24.8 days) the signed
+    // value turns negative, and a negative phase would grow the glow out of
+    // the rectangle that erases it.
+    const unsigned int ms = static_cast<unsigned int>(game->GetTime());
+    const int phase = static_cast<int>(ms / kPhaseMs % kPhases);
     // After shrinking to nothing the radius goes negative; the oval orders its
     // corners, so the glow grows back before the cycle restarts.
     const int radius = phase <= kGrowingPhases ? phase + kSmallestRadius : kShrinkBase - phase;

@@ -1,11 +1,13 @@
 #include "Tqz41kMain.h"
 
+#include "GameAssets.h"
 #include "Tqz41kCollectibles.h"
 #include "Tqz41kPlayer.h"
 #include "Tqz41kTrap.h"
 #include "Tqz41kTrapCover.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <climits>
 #include <cstdint>
 #include <cstdio>
@@ -16,15 +18,17 @@
 #include <string>
 #include <system_error>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
 
 constexpr const char* kLevelFile = "level1.txt";
 constexpr const char* kScoreFile = "Score.txt";
-// Written first and renamed over the score file, so the old best survives any
-// failure before the rename.
-constexpr const char* kScoreTempFile = "Score.txt.tmp";
+// The new best is written to a file of its own beside the score file, then
+// renamed over it: the old best survives any failure before the rename, and
+// two games in one folder never share a temporary file. mkstemp fills in the Xs.
+constexpr char kScoreTempPattern[] = "Score.txt.XXXXXX";
 // A score file is a few digits; a larger one is read only this far.
 constexpr size_t kScoreReadLimitBytes = 1 << 20;
 
@@ -64,6 +68,21 @@ struct FileCloser {
 };
 using File = std::unique_ptr<std::FILE, FileCloser>;
 
+// Writes all of the bytes, across short writes and interruptions.
+bool WriteAll(int fd, const char* bytes, size_t count)
+{
+    while (count > 0) {
+        const ssize_t done = write(fd, bytes, count);
+        if (done < 0 && errno == EINTR)
+            continue;
+        if (done <= 0)
+            return false;
+        bytes += done;
+        count -= static_cast<size_t>(done);
+    }
+    return true;
+}
+
 bool IsFormattedSpace(char c)
 {
     return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
@@ -73,16 +92,21 @@ bool IsFormattedSpace(char c)
 
 Tqz41kMain::Tqz41kMain()
 {
-    trapImage.LoadImage("thwompTransparent.png");
-    trapCoverImage.LoadImage("trapCover.png");
-    keyImage.LoadImage("keySprite.png");
-    startScreenImage.LoadImage("StartScreen.gif");
-    endScreenImage.LoadImage("EndScreen.gif");
+    trapImage.LoadImage(GameAssets::kTrapPicture.file);
+    trapCoverImage.LoadImage(GameAssets::kTrapCoverPicture.file);
+    keyImage.LoadImage(GameAssets::kKeyPicture.file);
+    startScreenImage.LoadImage(GameAssets::kTitleScreenPicture.file);
+    endScreenImage.LoadImage(GameAssets::kEndScreenPicture.file);
 }
 
-// The objects lend our pictures; the engine deletes them before it goes, and
-// none of their destructors looks at a picture.
-Tqz41kMain::~Tqz41kMain() = default;
+// The objects borrow our pictures and the map, which go with our members
+// before the engine's destructor runs: the objects go first. They are deleted
+// as the engine would, one "DELETING OBJECT!" each, and the engine then finds
+// none left.
+Tqz41kMain::~Tqz41kMain()
+{
+    BaseEngine::DestroyOldObjects();
+}
 
 // ---------------------------------------------------------------- states
 
@@ -288,10 +312,11 @@ void Tqz41kMain::DrawPlayingTexts()
 
     // Erase the last frame's texts: numbers change length.
     CopyBackgroundPixels(0, 0, screenWidth, kHudBandHeight);
+    // Kept rendered: the time changes once a second, the keys and best rarely.
     if (player)
-        DrawText(250, 10, hudTexts.keysLeft, kWhite, nullptr, GetForeground());
-    DrawText(50, 10, hudTexts.time, kWhite, nullptr, GetForeground());
-    DrawText(550, 10, hudTexts.hiScore, kWhite, nullptr, GetForeground());
+        DrawTextLine(250, 10, hudLines.keysLeft, hudTexts.keysLeft, kWhite, nullptr, GetForeground());
+    DrawTextLine(50, 10, hudLines.time, hudTexts.time, kWhite, nullptr, GetForeground());
+    DrawTextLine(550, 10, hudLines.hiScore, hudTexts.hiScore, kWhite, nullptr, GetForeground());
     if (IsPaused())
         DrawPauseNotice(player);
 }
@@ -374,23 +399,21 @@ void Tqz41kMain::WriteScore()
     char digits[352];
     std::snprintf(digits, sizeof digits, "%.f", std::max(0.0, elapsedSeconds));
 
-    // Opening a named pipe left under the temporary name would wait for a
-    // reader forever; it goes first.
-    std::error_code error;
-    if (std::filesystem::is_fifo(kScoreTempFile, error))
-        std::remove(kScoreTempFile);
-    bool written = false;
-    if (File file{std::fopen(kScoreTempFile, "wb")}) {
-        const size_t length = std::strlen(digits);
-        // On disk before the rename, so that a power cut leaves the old best
-        // or the new one, never an empty file under the real name.
-        written = std::fwrite(digits, 1, length, file.get()) == length &&
-                  std::fflush(file.get()) == 0 && fsync(fileno(file.get())) == 0;
-        // The close reports a full disk that the flush did not.
-        written = std::fclose(file.release()) == 0 && written;
+    char tempName[sizeof kScoreTempPattern];
+    std::memcpy(tempName, kScoreTempPattern, sizeof tempName);
+    const int fd = mkstemp(tempName);
+    if (fd >= 0) {
+        // mkstemp makes the file private; the score file gets the modes any
+        // new file here would get.
+        const mode_t mask = umask(0);
+        umask(mask);
+        bool written = fchmod(fd, 0666 & ~mask) == 0 && WriteAll(fd, digits, std::strlen(digits)) &&
+                       fsync(fd) == 0;  // on disk before the rename: the old best or the new one
+        // The close reports a full disk that the writes did not.
+        written = close(fd) == 0 && written;
+        if (written && std::rename(tempName, kScoreFile) == 0)
+            return;
+        std::remove(tempName);
     }
-    if (written && std::rename(kScoreTempFile, kScoreFile) == 0)
-        return;
-    std::remove(kScoreTempFile);
     std::printf("Could not save the best time to %s\n", kScoreFile);
 }

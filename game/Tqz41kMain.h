@@ -3,6 +3,7 @@
 #include "BaseEngine.h"
 #include "ImageData.h"
 #include "PlayClock.h"
+#include "TextLine.h"
 #include "Tqz41kTileManager.h"
 
 #include <optional>
@@ -66,8 +67,9 @@ public:
     // MiB of the file is looked at. Prints the score line.
     int ReadHiScore();
     // Replaces "Score.txt" with the whole seconds of the last frame's run time
-    // as plain digits, through "Score.txt.tmp" and a rename, so a failure
-    // (folder in the way, full disk) keeps the old file and prints one line.
+    // as plain digits, through a temporary file of its own ("Score.txt.XXXXXX")
+    // synced and renamed over it, so a failure (folder in the way, full disk)
+    // keeps the old file, leaves no temporary file and prints one line.
     void WriteScore();
     // A score text read as a formatted integer: leading white space, an
     // optional sign, digits, the rest ignored. Nothing when that gives no
@@ -104,4 +106,11 @@ private:
     HudTexts hudTexts;
     char runTimeText[384] = "";  // "%.f" of any double fits
     int heldCommandKey = 0;  // a held command key repeats: it acts once
+    struct HudLines {
+        TextLine keysLeft;
+        TextLine time;
+        TextLine hiScore;
+    };
+    HudLines hudLines;
+
 };

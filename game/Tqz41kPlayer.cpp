@@ -1,5 +1,6 @@
 #include "Tqz41kPlayer.h"
 
+#include "GameAssets.h"
 #include "Tqz41kMain.h"
 #include "Tqz41kTileManager.h"
 #include "Tqz41kTrap.h"
@@ -33,9 +34,9 @@ Tqz41kPlayer::Tqz41kPlayer(Tqz41kMain* game)
     drawWidth = Width;
     drawHeight = Height;
     visible = false;
-    normalImage.LoadImage("capnRedBear.png");
-    behindImage.LoadImage("capnRedBearBehind.png");
-    ghostImage.LoadImage("capnRedBearGhost.png");
+    normalImage.LoadImage(GameAssets::kPlayerPicture.file);
+    behindImage.LoadImage(GameAssets::kPlayerBehindPicture.file);
+    ghostImage.LoadImage(GameAssets::kPlayerGhostPicture.file);
 }
 
 Tqz41kPlayer::State Tqz41kPlayer::GetState() const

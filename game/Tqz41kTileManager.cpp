@@ -1,6 +1,7 @@
 #include "Tqz41kTileManager.h"
 
 #include "BaseEngine.h"
+#include "GameAssets.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -76,10 +77,10 @@ void Finish(LevelScan& scan)
 
 Tqz41kTileManager::Tqz41kTileManager() : TileManager(kTileHeight, kTileWidth)
 {
-    grassImage.LoadImage("grass.png");
-    ladderImage.LoadImage("Ladder.png");
-    chestClosedImage.LoadImage("chestClosed.png");
-    chestOpenImage.LoadImage("chestOpen.png");
+    grassImage.LoadImage(GameAssets::kGrassPicture.file);
+    ladderImage.LoadImage(GameAssets::kLadderPicture.file);
+    chestClosedImage.LoadImage(GameAssets::kChestClosedPicture.file);
+    chestOpenImage.LoadImage(GameAssets::kChestOpenPicture.file);
 }
 
 Tqz41kTileManager::Cells Tqz41kTileManager::ParseLevel(std::string_view bytes)

@@ -1,6 +1,7 @@
 // The data folder as the game meets it: every picture loaded through
 // ImageData, the screens' text bands, the font and its licence.
 
+#include "GameAssets.h"
 #include "ImageData.h"
 
 #include <SDL_ttf.h>
@@ -35,15 +36,7 @@ double Luminance(uint32_t colour)
 TEST(Pictures, LoadWithTheirSizeFormatAndTransparency)
 {
     // Masked pictures are drawn with their bottom-right colour left out.
-    const struct { const char* file; int width, height; bool masked; } pictures[] = {
-        {"capnRedBear.png", 25, 30, true},       {"capnRedBearBehind.png", 25, 30, true},
-        {"capnRedBearGhost.png", 25, 30, true},  {"keySprite.png", 20, 30, true},
-        {"thwompTransparent.png", 30, 45, true}, {"trapCover.png", 30, 50, false},
-        {"grass.png", 55, 50, true},             {"Ladder.png", 55, 50, true},
-        {"chestClosed.png", 55, 50, true},       {"chestOpen.png", 55, 50, true},
-        {"StartScreen.gif", 800, 600, false},    {"EndScreen.gif", 800, 600, false},
-    };
-    for (const auto& picture : pictures) {
+    for (const GameAssets::Picture& picture : GameAssets::kPictures) {
         SCOPED_TRACE(picture.file);
         const std::string path = kData + picture.file;
         const std::string head = ReadFile(path).substr(0, 8);
@@ -73,10 +66,12 @@ TEST(Pictures, ScreensKeepTheirTextBandsReadable)
     // Each text's top, measured width at 24 point, colour, and the contrast it
     // needs, the stricter for white. The texts are light on a dark backdrop, so
     // the brightest pixel behind one sets its contrast.
+    const char* title = GameAssets::kTitleScreenPicture.file;
+    const char* end = GameAssets::kEndScreenPicture.file;
     const struct { const char* file; int y, width; uint32_t colour; double minimum; } bands[] = {
-        {"StartScreen.gif", 130, 100, 0xFF0000, 4.0}, {"StartScreen.gif", 250, 245, 0xFFFFFF, 7.0},
-        {"StartScreen.gif", 570, 450, 0xFFFFFF, 7.0}, {"EndScreen.gif", 250, 280, 0xFFFFFF, 7.0},
-        {"EndScreen.gif", 350, 236, 0xFFFFFF, 7.0},
+        {title, 130, 100, 0xFF0000, 4.0}, {title, 250, 245, 0xFFFFFF, 7.0},
+        {title, 570, 450, 0xFFFFFF, 7.0}, {end, 250, 280, 0xFFFFFF, 7.0},
+        {end, 350, 236, 0xFFFFFF, 7.0},
     };
     constexpr int kTextX = 115, kTextHeight = 30;
     for (const auto& band : bands) {
@@ -94,11 +89,11 @@ TEST(Pictures, ScreensKeepTheirTextBandsReadable)
 TEST(DataFolder, FontFitsTheLongestLineAndComesWithItsLicence)
 {
     ASSERT_EQ(TTF_Init(), 0);
-    TTF_Font* font = TTF_OpenFont((kData + "Cornerstone Regular.ttf").c_str(), 24);
+    TTF_Font* font = TTF_OpenFont((kData + GameAssets::kFontFile).c_str(), GameAssets::kFontSize);
     ASSERT_NE(font, nullptr);
     int width = 0, height = 0;
     EXPECT_EQ(TTF_SizeText(font, "Vaultgrab 5 keys to open the door and win!", &width, &height), 0);
-    EXPECT_LE(115 + width, 800);
+    EXPECT_LE(115 + width, GameAssets::kWindowWidth);
     TTF_CloseFont(font);
     TTF_Quit();
 

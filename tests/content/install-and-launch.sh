@@ -12,8 +12,8 @@ prefix=$E2E_TMP/prefix
 
 cmake --install "$build" --prefix "$prefix" >/dev/null || die "cmake --install failed"
 for file in bin/vaultrun libexec/vaultrun/vaultrun share/applications/vaultrun.desktop \
-    share/icons/hicolor/64x64/apps/vaultrun.png "share/vaultrun/Cornerstone Regular.ttf" \
-    share/vaultrun/StartScreen.gif share/vaultrun/level1.txt share/vaultrun/NOTICE; do
+    share/icons/hicolor/64x64/apps/vaultrun.png "share/vaultrun/$VAULTRUN_FONT_FILE" \
+    "share/vaultrun/$VAULTRUN_TITLE_SCREEN_PICTURE" share/vaultrun/level1.txt share/vaultrun/NOTICE; do
     [ -e "$prefix/$file" ] || die "not installed: $file"
 done
 [ -x "$prefix/bin/vaultrun" ] || die "launcher not executable"
@@ -32,7 +32,8 @@ game_close
 [ "$GAME_STATUS" = 0 ] || die "the game exited with status $GAME_STATUS: $(cat "$GAME_ERR")"
 
 [ -L "$folder/level1.txt" ] || die "the player folder has no link to the level"
-[ "$(readlink -f "$folder/grass.png")" = "$(readlink -f "$prefix/share/vaultrun/grass.png")" ] ||
+grass=$VAULTRUN_GRASS_PICTURE
+[ "$(readlink -f "$folder/$grass")" = "$(readlink -f "$prefix/share/vaultrun/$grass")" ] ||
     die "the player folder's pictures do not lead to the installed data"
 [ ! -L "$folder/Score.txt" ] && [ "$(cat "$folder/Score.txt")" = 42 ] || die "the best time changed"
 grep -q "SCORE = 42" "$GAME_OUT" || die "the game did not read the player's best time"

@@ -16,10 +16,8 @@ HERE=$(cd "$(dirname "$0")" && pwd)
 . "$HERE/winning-run.sh"
 x_start
 
-PICTURES="capnRedBear.png capnRedBearBehind.png capnRedBearGhost.png keySprite.png
-thwompTransparent.png trapCover.png grass.png Ladder.png chestClosed.png chestOpen.png
-StartScreen.gif EndScreen.gif"
-FONT="Cornerstone Regular.ttf"
+PICTURES=$VAULTRUN_PICTURES
+FONT=$VAULTRUN_FONT_FILE
 BEST=42
 PASSED=0
 FAILED=0
@@ -42,6 +40,7 @@ spoil() {
         text) printf 'This is not what it seems to be.\n' >"$file" ;;
         folder) rm -f "$file" && mkdir "$file" && : >"$file/inside" ;;
         pipe) rm -f "$file" && mkfifo "$file" ;;
+        huge) huge_picture "$file" ;;
         *) die "unknown way to spoil a file: $2" ;;
     esac
 }
@@ -158,7 +157,9 @@ run_case() {
         pipe) [ -p "$score" ] || check_failed "the Score.txt pipe was replaced" ;;
         none) [ ! -e "$score" ] || check_failed "a best time appeared without a win" ;;
     esac
-    [ ! -e "$FOLDER/Score.txt.tmp" ] || check_failed "a temporary score file was left behind"
+    local temporaries
+    temporaries=$(find "$FOLDER" -maxdepth 1 -name 'Score.txt.??????')
+    [ -z "$temporaries" ] || check_failed "a temporary score file was left behind: $temporaries"
     if [ "$FAILURES" = "$CASE_FAILURES" ]; then
         echo "case $CASE: ok"
         PASSED=$((PASSED + 1))
@@ -178,14 +179,14 @@ picture_cases() {
             begin_case "$picture $how"
             spoil "$picture" "$how"
             case $picture in
-                capnRedBear.png) PLAYER_SHOWN=no ;;
-                capnRedBearBehind.png) use_level trap && EXERCISE=climb ;;
-                capnRedBearGhost.png) use_level trap && EXERCISE=trap ;;
+                "$VAULTRUN_PLAYER_PICTURE") PLAYER_SHOWN=no ;;
+                "$VAULTRUN_PLAYER_BEHIND_PICTURE") use_level trap && EXERCISE=climb ;;
+                "$VAULTRUN_PLAYER_GHOST_PICTURE") use_level trap && EXERCISE=trap ;;
             esac
             run_case
         done
     done
-    for how in missing empty 1x1; do
+    for how in missing empty 1x1 huge; do
         begin_case "every picture $how"
         for picture in $PICTURES; do
             spoil "$picture" "$how"
@@ -210,7 +211,7 @@ file_cases() {
         run_case
     done
     begin_case "font a picture"
-    cp "$DATA/grass.png" "$FOLDER/$FONT"
+    cp "$DATA/$VAULTRUN_GRASS_PICTURE" "$FOLDER/$FONT"
     run_case
 
     for how in missing empty folder pipe; do
@@ -270,12 +271,11 @@ SCORES
 
     # The end picture too small to hide the map, so the end screen is known
     # by its white lines.
-    begin_case "Score.txt a folder, a pipe as its temporary file, end and open chest pictures spoiled: a won run"
+    begin_case "Score.txt a folder, end and open chest pictures spoiled: a won run"
     use_level win
     spoil Score.txt folder
-    mkfifo "$FOLDER/Score.txt.tmp"
-    spoil EndScreen.gif 1x1
-    spoil chestOpen.png truncated
+    spoil "$VAULTRUN_END_SCREEN_PICTURE" 1x1
+    spoil "$VAULTRUN_CHEST_OPEN_PICTURE" truncated
     EXPECT_BEST=0
     EXERCISE=win
     EXPECT_SAVE_FAILURE=yes

@@ -9,6 +9,9 @@
 set -u
 # The game must open a real window on the virtual display.
 unset SDL_VIDEODRIVER
+# The window, font and data file names, generated from data/assets.cmake
+# (build/generated/assets.sh; ctest sets this).
+. "${VAULTRUN_ASSETS:?set VAULTRUN_ASSETS to build/generated/assets.sh}"
 
 E2E_TMP=$(mktemp -d /tmp/vaultrun-e2e.XXXXXX)
 XVFB_PID=""
@@ -295,7 +298,25 @@ make_folder() {
     local folder=$1 file
     rm -rf "$folder"
     mkdir -p "$folder"
-    for file in "$DATA"/*.png "$DATA"/*.gif "$DATA/Cornerstone Regular.ttf" "$DATA/level1.txt"; do
-        cp "$file" "$folder/"
+    for file in $VAULTRUN_PICTURES $VAULTRUN_SOUNDS "$VAULTRUN_FONT_FILE" level1.txt; do
+        cp "$DATA/$file" "$folder/"
     done
+}
+
+# huge_picture FILE: a picture whose header claims 30000 x 30000 pixels (some
+# 3.6 GB once decoded), in the format its name says (.png or .gif), valid up to
+# its first pixel data, so that a decoder that trusts it allocates at once.
+huge_picture() {
+    case $1 in
+        *.png)
+            perl -MCompress::Zlib -e '
+                my $ihdr = "IHDR" . pack("NNCCCCC", 30000, 30000, 8, 6, 0, 0, 0);
+                print "\x89PNG\r\n\x1a\n", pack("N", 13), $ihdr, pack("N", crc32($ihdr)),
+                    pack("N", 8), "IDAT", "\x78\x9c\x00\x00\x00\xff\xff\x00", "CRC!";
+            ' >"$1" ;;
+        *.gif)
+            # Screen and first image 30000 x 30000 (0x7530), no colour table.
+            printf 'GIF89a\x30\x75\x30\x75\x00\x00\x00,\x00\x00\x00\x00\x30\x75\x30\x75\x00\x08\x02\x00;' >"$1" ;;
+        *) die "huge_picture: no format for $1" ;;
+    esac
 }

@@ -13,14 +13,14 @@ HERE=$(cd "$(dirname "$0")" && pwd)
 . "$HERE/lib.sh"
 x_start
 
-FONT_LINE="Loading font: 24 point Cornerstone Regular.ttf"
-FREE_LINE="Free font: 24 point Cornerstone Regular.ttf"
+FONT_LINE="Loading font: $VAULTRUN_FONT_SIZE point $VAULTRUN_FONT_FILE"
+FREE_LINE="Free font: $VAULTRUN_FONT_SIZE point $VAULTRUN_FONT_FILE"
 DELETES_16=$(printf 'DELETING OBJECT!%.0s' $(seq 16))
 
 # title_shown: the title picture with the red first line and the two white ones.
 title_shown() {
     next_shot
-    local title=$DATA/StartScreen.gif band
+    local title=$DATA/$VAULTRUN_TITLE_SCREEN_PICTURE band
     # Below the second line and above the third the picture is untouched.
     same_region "$SHOT" "$title" 800x280+0+285 || return 1
     for band in "400x40+115+130 $TITLE_RED" "500x40+115+250 $WHITE" "685x30+115+570 $WHITE"; do
@@ -70,7 +70,8 @@ make_folder "$folder"
 game_start "$folder" || die "the game did not open its window"
 [ "$(xdotool getwindowname "$WID")" = Vaultrun ] || check_failed "window title: $(xdotool getwindowname "$WID")"
 eval "$(xdotool getwindowgeometry --shell "$WID")"
-[ "$WIDTH x $HEIGHT" = "800 x 600" ] || check_failed "window size $WIDTH x $HEIGHT"
+[ "$WIDTH x $HEIGHT" = "$VAULTRUN_WINDOW_WIDTH x $VAULTRUN_WINDOW_HEIGHT" ] ||
+    check_failed "window size $WIDTH x $HEIGHT"
 
 poll 20 title_shown || check_failed "no title screen with its three texts"
 

@@ -25,7 +25,7 @@ END_PICTURE_CLEAR="800x125+0+395 800x30+0+570"
 # The end screen: the end picture with its two white lines and the run's time.
 shows_end() {
     next_shot
-    local picture=$DATA/EndScreen.gif band region
+    local picture=$DATA/$VAULTRUN_END_SCREEN_PICTURE band region
     for region in $END_PICTURE_CLEAR; do
         same_region "$SHOT" "$picture" "$region" || return 1
     done

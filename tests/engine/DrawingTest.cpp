@@ -8,8 +8,10 @@
 #include <algorithm>
 #include <array>
 #include <climits>
+#include <cstdint>
 #include <cstdio>
 #include <string>
+#include <random>
 #include <tuple>
 #include <vector>
 
@@ -215,6 +217,58 @@ TEST_F(DrawingTest, SetAndRedrawTileCopiesOnlyItsOwnCell)
     EXPECT_EQ(PixelsOtherThan(bg, 0xFFFF00), RectPixels(4, 4, 6, 5));  // on the engine's yellow
     EXPECT_EQ(PixelsOtherThan(fg, kPaper), RectPixels(4, 4, 6, 5));
     EXPECT_EQ(PixelAt(fg, 4, 4), PixelAt(bg, 4, 4));
+}
+
+
+// The oval as it was first drawn, column by column with the test per pixel:
+// the row spans must cover exactly these pixels.
+void ReferenceOval(SDL_Surface* surface, int screenHeight, int x1, int y1, int x2, int y2, uint32_t colour)
+{
+    const int64_t left = std::min(x1, x2), right = std::max(x1, x2);
+    const int64_t top = std::min(y1, y2), bottom = std::max(y1, y2);
+    const double cx = static_cast<double>(left + right) * 0.5;
+    const double cy = static_cast<double>(top + bottom) * 0.5;
+    const double spanX = static_cast<double>(right - left), spanY = static_cast<double>(bottom - top);
+    const double rx2 = spanX * spanX * 0.25, ry2 = spanY * spanY * 0.25;
+    const int64_t lastY = std::min<int64_t>(bottom, std::min(screenHeight, surface->h) - 1);
+    for (int64_t x = std::max<int64_t>(left, 0); x <= std::min<int64_t>(right, surface->w - 1); ++x) {
+        const double dx = static_cast<double>(x) - cx;
+        const double tx = dx * dx / rx2;
+        for (int64_t y = std::max<int64_t>(top, 0); y <= lastY; ++y) {
+            const double dy = static_cast<double>(y) - cy;
+            if (1.0 >= dy * dy / ry2 + tx)
+                PixelAt(surface, static_cast<int>(x), static_cast<int>(y)) = colour;
+        }
+    }
+}
+
+TEST(OvalSpans, MatchThePerPixelTestOnRandomCorners)
+{
+    constexpr int kSide = 96;
+    TestEngine engine;
+    ASSERT_EQ(engine.Initialise("Vaultrun test", kSide, kSide, nullptr, 0), 0);
+    SDL_Surface* expected = SDL_CreateRGBSurfaceWithFormat(0, kSide, kSide, 32, SDL_PIXELFORMAT_ARGB8888);
+    std::mt19937 random(20261207);
+    // Mostly near and across the edges, a few far off or huge.
+    std::uniform_int_distribution<int> near(-40, kSide + 40);
+    std::uniform_int_distribution<int> far(INT_MIN, INT_MAX);
+    std::uniform_int_distribution<int> pick(0, 9);
+    for (int oval = 0; oval < 3000; ++oval) {
+        int corner[4];
+        for (int& value : corner)
+            value = pick(random) == 0 ? far(random) : near(random);
+        if (pick(random) == 0)
+            corner[2] = corner[0];  // a flat box now and then
+        SDL_FillRect(engine.GetForeground(), nullptr, kPaper);
+        SDL_FillRect(expected, nullptr, kPaper);
+        engine.DrawFilledOval(corner[0], corner[1], corner[2], corner[3], kInk);
+        ReferenceOval(expected, kSide, corner[0], corner[1], corner[2], corner[3], kInk);
+        const auto* drawn = static_cast<const uint32_t*>(engine.GetForeground()->pixels);
+        const auto* wanted = static_cast<const uint32_t*>(expected->pixels);
+        ASSERT_TRUE(std::equal(drawn, drawn + kSide * kSide, wanted))
+            << corner[0] << ", " << corner[1] << ", " << corner[2] << ", " << corner[3];
+    }
+    SDL_FreeSurface(expected);
 }
 
 }  // namespace

@@ -6,12 +6,78 @@
 
 #include <SDL.h>
 
+#include <csignal>
 #include <filesystem>
 #include <string>
 #include <tuple>
 #include <utility>
+#include <vector>
+
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
+
+namespace {
+// An object whose destructor reads the game's map, as any object's may: the
+// map must still be there when the objects go. It reads the whole first row,
+// whose first bytes a freed block would have lost to the allocator's own
+// pointers (the sanitizer build reports any read of it outright).
+class MapWitness : public DisplayableObject {
+public:
+    MapWitness(Tqz41kMain* game, std::vector<int>* rowSeen)
+        : DisplayableObject(game), game(game), rowSeen(rowSeen)
+    {
+    }
+    ~MapWitness() override { *rowSeen = FirstRow(*game); }
+
+    static std::vector<int> FirstRow(const Tqz41kMain& game)
+    {
+        std::vector<int> row;
+        for (int column = 0; column < Tqz41kTileManager::MapColumns; ++column)
+            row.push_back(game.GetTileMap().GetValue(column, 0));
+        return row;
+    }
+
+private:
+    Tqz41kMain* game = nullptr;
+    std::vector<int>* rowSeen = nullptr;
+};
+// The temporary score files in the working folder: "Score.txt." and six more.
+std::vector<std::string> ScoreTemporaries()
+{
+    std::vector<std::string> found;
+    for (const fs::directory_entry& entry : fs::directory_iterator(".")) {
+        const std::string name = entry.path().filename().string();
+        if (name.rfind("Score.txt.", 0) == 0 && name.size() == std::string("Score.txt.").size() + 6)
+            found.push_back(name);
+    }
+    return found;
+}
+
+// Files may grow no larger than the limit while it is held; a write past it
+// fails with EFBIG instead of raising SIGXFSZ.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        getrlimit(RLIMIT_FSIZE, &saved);
+        savedHandler = std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{bytes, saved.rlim_max};
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit()
+    {
+        setrlimit(RLIMIT_FSIZE, &saved);
+        std::signal(SIGXFSZ, savedHandler);
+    }
+
+private:
+    rlimit saved{};
+    void (*savedHandler)(int) = SIG_DFL;
+};
+}  // namespace
 
 TEST_F(GameFixture, AnyKeyStartsFromTheTitleOnlySpaceFromTheEndNoneDuringARunAndTheHeadsUpShowsIt)
 {
@@ -71,6 +137,22 @@ TEST_F(GameFixture, RosterIsSixteenInvisibleObjectsInOrderAndAWinRebuildsIt)
     expectFreshRoster();
 }
 
+TEST_F(GameFixture, ObjectsGoBeforeTheMapAndPicturesTheyBorrowAndInTheirOrder)
+{
+    Begin();
+    const std::vector<int> row = MapWitness::FirstRow(*game);
+    std::vector<int> rowSeen;
+    game->StoreObjectInArray(16, std::make_unique<MapWitness>(game.get(), &rowSeen));
+    testing::internal::CaptureStdout();
+    game.reset();
+    const std::string console = testing::internal::GetCapturedStdout();
+    EXPECT_EQ(rowSeen, row);
+    std::string seventeen;
+    for (int object = 0; object < 17; ++object)
+        seventeen += "DELETING OBJECT!";
+    EXPECT_EQ(console, seventeen);
+}
+
 TEST_F(GameFixture, OnlyAFasterRunOrTheFirstWinWritesTheBestTime)
 {
     // Stored text (null: no file), the best time shown, a winning run's seconds,
@@ -91,26 +173,68 @@ TEST_F(GameFixture, OnlyAFasterRunOrTheFirstWinWritesTheBestTime)
         EXPECT_EQ(game->GetHudTexts().hiScore, "Hi-Score: " + std::string(shown)) << (stored ? stored : "none");
         WinRunAfter(seconds);
         EXPECT_EQ(ReadFile("Score.txt"), after) << (stored ? stored : "none") << " then " << seconds;
-        EXPECT_FALSE(fs::exists("Score.txt.tmp"));
+        EXPECT_EQ(ScoreTemporaries(), std::vector<std::string>{});
     }
 }
 
-TEST_F(GameFixture, AFailedWriteKeepsTheStoredBestAndSaysSo)
+TEST_F(GameFixture, AFailedWriteKeepsTheStoredBestSaysSoAndLeavesNoTemporaryFile)
 {
-    // The temporary file's name taken by a folder, then by a full disk.
+    // The score file's name taken by a folder (the rename fails), then a disk
+    // that takes no more bytes (the write fails).
     for (bool fullDisk : {false, true}) {
-        fs::remove_all("Score.txt.tmp");
+        SCOPED_TRACE(fullDisk ? "full disk" : "folder");
+        fs::remove_all("Score.txt");
         if (fullDisk)
-            fs::create_symlink("/dev/full", "Score.txt.tmp");
+            WriteFile("Score.txt", "40");
         else
-            fs::create_directories("Score.txt.tmp/held");
-        WriteFile("Score.txt", "40");
+            fs::create_directories("Score.txt/held");
         Open();
         testing::internal::CaptureStdout();
-        WinRunAfter(30);
+        {
+            const FileSizeLimit noMoreBytes(fullDisk ? 0 : RLIM_INFINITY);
+            WinRunAfter(30);
+        }
         const std::string console = testing::internal::GetCapturedStdout();
-        // Asserted: a file renamed over from the full disk would never end when read.
-        ASSERT_NE(console.find("Could not save the best time to Score.txt\n"), std::string::npos) << fullDisk;
-        EXPECT_EQ(ReadFile("Score.txt"), "40") << fullDisk;
+        EXPECT_NE(console.find("Could not save the best time to Score.txt\n"), std::string::npos);
+        if (fullDisk) {
+            EXPECT_EQ(ReadFile("Score.txt"), "40");
+        } else {
+            EXPECT_TRUE(fs::is_directory("Score.txt/held"));
+        }
+        EXPECT_EQ(ScoreTemporaries(), std::vector<std::string>{});
     }
+}
+
+TEST_F(GameFixture, SavesAreNotHeldUpByTheOldTemporaryNameNorMixedByAnotherGameSavingAtOnce)
+{
+    // Whatever lies under the name every game once wrote through stays as it is.
+    fs::create_directories("Score.txt.tmp/held");
+    Begin();
+    Wait(1234567);
+    game->WriteScore();
+    EXPECT_EQ(ReadFile("Score.txt"), "1234567");
+    EXPECT_TRUE(fs::is_directory("Score.txt.tmp/held"));
+    fs::remove_all("Score.txt.tmp");
+
+    // A second game in the same folder saves another time over and over while
+    // this one does: the file always ends up holding one of the two, whole.
+    constexpr int kSaves = 300;
+    const pid_t other = fork();
+    ASSERT_GE(other, 0);
+    if (other == 0) {
+        game->StartRun();
+        Wait(7);
+        for (int save = 0; save < kSaves; ++save)
+            game->WriteScore();
+        _exit(0);
+    }
+    for (int save = 0; save < kSaves; ++save) {
+        game->WriteScore();
+        const std::string stored = ReadFile("Score.txt");
+        ASSERT_TRUE(stored == "1234567" || stored == "7") << stored;
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(other, &status, 0), other);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    EXPECT_EQ(ScoreTemporaries(), std::vector<std::string>{});
 }

@@ -1,5 +1,7 @@
 #include "GameFixture.h"
 
+#include "GameAssets.h"
+
 #include <SDL.h>
 
 #include <filesystem>
@@ -31,7 +33,8 @@ Tqz41kMain& GameFixture::Open(std::string_view level)
     WriteFile("level1.txt", level);
     game = std::make_unique<Tqz41kMain>();
     now = 0;  // a new engine's clock has not been read yet
-    EXPECT_EQ(game->Initialise("Vaultrun", 800, 600, "", 24), 0);
+    EXPECT_EQ(game->Initialise(GameAssets::kWindowTitle, GameAssets::kWindowWidth,
+                                GameAssets::kWindowHeight, "", GameAssets::kFontSize), 0);
     return *game;
 }
 

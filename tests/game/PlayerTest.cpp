@@ -5,6 +5,8 @@
 
 #include <SDL.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <tuple>
 #include <utility>
 
@@ -84,4 +86,40 @@ TEST_F(GameFixture, TrapSlidesBetweenTenAboveAndFortyFourBelowItsStart)
     };
     EXPECT_EQ(top(44), 284);
     EXPECT_EQ(top(54), 230);  // after 98 ticks in all
+}
+
+TEST_F(GameFixture, KeyGlowStaysInItsRectangleAndKeepsItsCycleAfterTheClockPassesTwoTo31)
+{
+    Begin();
+    auto& key = Object<Tqz41kCollectibles>(15);  // centre (40, 220)
+    constexpr uint32_t kGold = 0xD4AF37;
+    // What RedrawBackground restores: 100 x 50 from (centre - 50, centre - 25).
+    const SDL_Rect erased{40 - 50, 220 - 25, 100, 50};
+    SDL_Surface* foreground = game->GetForeground();
+    const auto* pixels = static_cast<const uint32_t*>(foreground->pixels);
+    const int stride = foreground->pitch / 4;
+    // The signed millisecond clock turns negative at 2^31 (24.8 days of running).
+    constexpr int64_t kSignFlip = int64_t{1} << 31;
+    int tallest[2] = {0, 0};  // before and after the flip
+    for (int64_t ms = kSignFlip - 1500; ms < kSignFlip + 1500; ms += 30) {
+        game->RunPass(static_cast<int>(static_cast<uint32_t>(ms)));
+        SDL_FillRect(foreground, nullptr, 0);
+        key.Draw();
+        int top = erased.y + erased.h, bottom = erased.y - 1;
+        for (int y = 0; y < foreground->h; ++y)
+            for (int x = 0; x < foreground->w; ++x) {
+                if (pixels[y * stride + x] != kGold)
+                    continue;
+                const SDL_Point at{x, y};
+                ASSERT_TRUE(SDL_PointInRect(&at, &erased)) << x << "," << y << " at " << ms << " ms";
+                top = std::min(top, y);
+                bottom = std::max(bottom, y);
+            }
+        int& side = tallest[ms >= kSignFlip];
+        side = std::max(side, bottom - top + 1);
+    }
+    // On both sides of 2^31 the glow still grows to its largest, radius 25,
+    // whose oval is 48 rows tall.
+    EXPECT_EQ(tallest[0], 48);
+    EXPECT_EQ(tallest[1], 48);
 }

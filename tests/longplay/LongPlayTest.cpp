@@ -4,6 +4,7 @@
 // rebuilt inside a running pass at every win; nothing may leak, grow or trip
 // the sanitizers.
 
+#include "GameAssets.h"
 #include "InputScript.h"
 #include "Tqz41kMain.h"
 #include "Tqz41kPlayer.h"
@@ -127,7 +128,8 @@ Outcome PlayLong(const InputScript& recorded)
         return outcome;
     };
     Tqz41kMain game;
-    if (game.Initialise("Vaultrun", 800, 600, "Cornerstone Regular.ttf", 24) != 0)
+    if (game.Initialise(GameAssets::kWindowTitle, GameAssets::kWindowWidth,
+                        GameAssets::kWindowHeight, GameAssets::kFontFile, GameAssets::kFontSize) != 0)
         return failed("the game did not start");
     // SDL keeps every event-queue entry it ever needed for reuse: reach a
     // deeper queue than any pass below builds before memory is compared.

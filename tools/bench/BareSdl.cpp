@@ -3,22 +3,19 @@
 // With the argument "picture" it presents a full-window picture instead.
 
 #include "BareFrame.h"
+#include "GameAssets.h"
 
 #include <SDL.h>
 
 #include <cstring>
-
-namespace {
-constexpr int kWidth = 800;
-constexpr int kHeight = 600;
-}  // namespace
 
 int main(int argc, char** argv)
 {
     const bool withPicture = argc > 1 && std::strcmp(argv[1], "picture") == 0;
     if (SDL_Init(SDL_INIT_VIDEO) != 0)
         return 1;
-    SDL_Window* window = SDL_CreateWindow("Bare", 10, 40, kWidth, kHeight, 0);
+    SDL_Window* window = SDL_CreateWindow("Bare", 10, 40, GameAssets::kWindowWidth,
+                                          GameAssets::kWindowHeight, 0);
     SDL_Renderer* renderer = window ? SDL_CreateRenderer(window, -1, 0) : nullptr;
     if (!renderer)
         return 1;

@@ -12,6 +12,7 @@
 // SDL_VIDEODRIVER=x11), otherwise the dummy driver.
 
 #include "BareFrame.h"
+#include "GameAssets.h"
 #include "Tqz41kMain.h"
 
 #include <SDL.h>
@@ -39,10 +40,8 @@ extern char** environ;
 
 namespace {
 
-constexpr int kWidth = 800;
-constexpr int kHeight = 600;
-constexpr int kFontSize = 24;
-constexpr const char* kFontName = "Cornerstone Regular.ttf";
+constexpr int kWidth = GameAssets::kWindowWidth;
+constexpr int kHeight = GameAssets::kWindowHeight;
 constexpr int kPassMs = 15;
 // Into a run: the first frame's whole-screen copy is past and every text drawn.
 constexpr int kWarmUpPasses = 10;
@@ -125,7 +124,8 @@ void StopLibraries()
 std::unique_ptr<BenchGame> StartGame()
 {
     auto game = std::make_unique<BenchGame>();
-    if (game->Initialise("Vaultrun", kWidth, kHeight, kFontName, kFontSize) != 0)
+    if (game->Initialise(GameAssets::kWindowTitle, kWidth, kHeight, GameAssets::kFontFile,
+                         GameAssets::kFontSize) != 0)
         return nullptr;
     return game;
 }
@@ -484,6 +484,27 @@ BENCHMARK(BM_LoopCpu)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
 
+// The five keys' glows at their largest (radius 25), as the oval primitive
+// draws them onto the foreground.
+void BM_KeyGlowOvals(benchmark::State& state)
+{
+    auto game = StartRun(state);
+    if (!game)
+        return;
+    constexpr int kRadius = 25;
+    constexpr int kKeys[][2] = {{750, 420}, {40, 420}, {700, 520}, {90, 70}, {40, 220}};
+    for (auto _ : state) {
+        for (const auto& [x, y] : kKeys)
+            game->DrawFilledOval(x - kRadius, y - kRadius, x + kRadius - 1, y + kRadius - 1, 0xD4AF37,
+                                 game->GetForeground());
+        benchmark::ClobberMemory();
+    }
+    EndRun(game);
+}
+BENCHMARK(BM_KeyGlowOvals)
+    ->ComputeStatistics("min", Fastest)
+    ->Unit(benchmark::kMicrosecond);
+
 // ---------------------------------------------------------------- summary
 
 // Passes every result to the console and keeps each one's time per iteration
@@ -580,6 +601,8 @@ int main(int argc, char** argv)
     PrintRatio(table, "  update tick", tick, "frame memcpy", memcpyFloor, 0.0);
     PrintRatio(table, "  frame before the upload", frame, "frame memcpy", memcpyFloor, 0.0);
     PrintRatio(table, "  heads-up texts (in the frame)", reporter.Get("BM_HeadsUpTexts"),
+               "frame memcpy", memcpyFloor, 0.0);
+    PrintRatio(table, "  five key glows at their largest", reporter.Get("BM_KeyGlowOvals"),
                "frame memcpy", memcpyFloor, 0.0);
     PrintRatio(table, "whole-screen copy", reporter.Get("BM_WholeScreenCopy"), "frame memcpy",
                memcpyFloor, 0.0);

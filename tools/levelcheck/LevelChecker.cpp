@@ -1,5 +1,6 @@
 #include "LevelChecker.h"
 
+#include "GameAssets.h"
 #include "ImageData.h"
 #include "Tqz41kCollectibles.h"
 #include "Tqz41kMain.h"
@@ -25,8 +26,8 @@ using Player = Tqz41kPlayer;
 
 constexpr int kChestColumn = 14;
 constexpr int kChestRow = 0;
-constexpr int kWindowWidth = 800;
-constexpr int kWindowHeight = 600;
+constexpr int kWindowWidth = GameAssets::kWindowWidth;
+constexpr int kWindowHeight = GameAssets::kWindowHeight;
 constexpr const char* kLevelFile = "level1.txt";  // the name the game reads its level from
 // Positions searched: the window with a margin. Nothing in the map stops a
 // player who has left it from going on down for ever, so the search has to.

@@ -199,13 +199,13 @@ PixelCanvas BackdropPainter::PaintTitle() const
     // The five keys to find, on a rack above the door.
     canvas.FillRect(218, 14, 392, 16, C(kOutline));
     canvas.FillRect(218, 14, 392, 14, C(kGoldDark));
-    const PixelCanvas& key = Sprite("keySprite.png");
+    const PixelCanvas& key = Sprite(GameAssets::kKeyPicture.file);
     for (int i = 0; i < 5; ++i)
         canvas.Stamp(key, 223 + i * 34, 10);
     PaintCoins(canvas, 330, kFloorTop, 60, 14);
     PaintCoins(canvas, 212, kFloorTop, 34, 8);
     // The captain ready to go, between the texts and the door.
-    canvas.Stamp(Sprite("capnRedBear.png"), 170, kFloorTop - 60, 2);
+    canvas.Stamp(Sprite(GameAssets::kPlayerPicture.file), 170, kFloorTop - 60, 2);
     return canvas.ScaledUp(kScale);
 }
 
@@ -217,8 +217,8 @@ PixelCanvas BackdropPainter::PaintEnd() const
     PaintOpenVault(canvas, 282, 146, 78);
     PaintCoins(canvas, 226, kFloorTop, 150, 26);
     // The chest and the captain at the same scale, as they meet in the game.
-    canvas.Stamp(Sprite("chestOpen.png"), 244, kFloorTop - 100, 2);
-    canvas.Stamp(Sprite("capnRedBear.png"), 196, kFloorTop - 60, 2);
+    canvas.Stamp(Sprite(GameAssets::kChestOpenPicture.file), 244, kFloorTop - 100, 2);
+    canvas.Stamp(Sprite(GameAssets::kPlayerPicture.file), 196, kFloorTop - 60, 2);
     for (const auto& [x, y] : {std::pair{226, 40}, {262, 56}, {352, 40}, {378, 96}, {320, 26},
                                {236, 104}, {384, 196}, {214, 164}, {300, 88}})
         Sparkle(canvas, x, y);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "GameAssets.h"
 #include "PixelCanvas.h"
 
 #include <map>
@@ -10,8 +11,8 @@
 // texts. It reads the sprites it is given and writes no files.
 class BackdropPainter {
 public:
-    static constexpr int kScreenWidth = 800;
-    static constexpr int kScreenHeight = 600;
+    static constexpr int kScreenWidth = GameAssets::kWindowWidth;
+    static constexpr int kScreenHeight = GameAssets::kWindowHeight;
 
     // `sprites` maps picture file names to their drawn grids; missing ones are
     // left out of the scene.

@@ -7,6 +7,7 @@
 
 #include "ArtBook.h"
 #include "BackdropPainter.h"
+#include "GameAssets.h"
 #include "PictureWriter.h"
 #include "PixelCanvas.h"
 
@@ -15,29 +16,17 @@
 #include <string>
 
 namespace {
-struct SpriteSheet {
-    const char* file;
-    int width;
-    int height;
-    // Drawn with its bottom-right colour left out; otherwise every pixel shows.
-    bool masked;
-};
+// Every picture of the game is a sprite drawn from its grid, except the two
+// painted backdrops.
+using SpriteSheet = GameAssets::Picture;
+constexpr const char* kTitleFile = GameAssets::kTitleScreenPicture.file;
+constexpr const char* kEndFile = GameAssets::kEndScreenPicture.file;
 
-constexpr SpriteSheet kSprites[] = {
-    {"capnRedBear.png", 25, 30, true},
-    {"capnRedBearBehind.png", 25, 30, true},
-    {"capnRedBearGhost.png", 25, 30, true},
-    {"keySprite.png", 20, 30, true},
-    {"thwompTransparent.png", 30, 45, true},
-    {"trapCover.png", 30, 50, false},
-    {"grass.png", 55, 50, true},
-    {"Ladder.png", 55, 50, true},
-    {"chestClosed.png", 55, 50, true},
-    {"chestOpen.png", 55, 50, true},
-};
-
-constexpr const char* kTitleFile = "StartScreen.gif";
-constexpr const char* kEndFile = "EndScreen.gif";
+bool IsBackdrop(const SpriteSheet& picture)
+{
+    const std::string file = picture.file;
+    return file == kTitleFile || file == kEndFile;
+}
 constexpr const char* kIconGrid = "icon.txt";
 // Desktop icon sizes in pixels; the grid is drawn at the smallest.
 constexpr int kIconSizes[] = {32, 64, 128};
@@ -94,7 +83,9 @@ int main(int argc, char** argv)
         return Fail(error), 1;
 
     std::map<std::string, PixelCanvas> sprites;
-    for (const SpriteSheet& sheet : kSprites) {
+    for (const SpriteSheet& sheet : GameAssets::kPictures) {
+        if (IsBackdrop(sheet))
+            continue;
         PixelCanvas grid;
         if (!book.LoadGrid(artDir + "/" + Stem(sheet.file) + ".txt", grid, error))
             return Fail(error), 1;

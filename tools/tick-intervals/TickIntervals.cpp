@@ -7,6 +7,7 @@
 //   xvfb-run -a -s "-screen 0 1024x768x24" vaultrun-tick-intervals
 // Without a display it runs on whatever driver SDL picks (SDL_VIDEODRIVER).
 
+#include "GameAssets.h"
 #include "Tqz41kMain.h"
 
 #include <SDL.h>
@@ -20,9 +21,6 @@
 
 namespace {
 
-constexpr int kWidth = 800;
-constexpr int kHeight = 600;
-constexpr int kFontSize = 24;
 constexpr int kRunMs = 10000;
 // About 67 ticks a second; room for all of them without growing mid-run.
 constexpr size_t kExpectedTicks = kRunMs / 15 + 64;
@@ -85,7 +83,9 @@ int main(int, char**)
         return 1;
 
     RecordingGame game;
-    if (game.Initialise("Vaultrun", kWidth, kHeight, "Cornerstone Regular.ttf", kFontSize) != 0)
+    if (game.Initialise(GameAssets::kWindowTitle, GameAssets::kWindowWidth,
+                        GameAssets::kWindowHeight, GameAssets::kFontFile,
+                        GameAssets::kFontSize) != 0)
         return 1;
     const double cpuBefore = CpuSeconds();
     const Uint32 wallBefore = SDL_GetTicks();
