@@ -5,8 +5,11 @@ BUILD ?= build
 ASAN_BUILD ?= build-asan
 FUZZ_BUILD ?= build-fuzz
 FUZZ_SECONDS ?= 30
+WEB_BUILD ?= build-web
+WEB_PORT ?= 8000
 
-.PHONY: play test deps build build-asan test-plain test-asan test-fuzz fuzz clean
+.PHONY: play test deps build build-asan test-plain test-asan test-fuzz fuzz clean \
+	web web-data serve-web test-web
 
 deps:
 	./scripts/install-deps
@@ -36,7 +39,33 @@ test-fuzz: deps
 
 fuzz: test-fuzz
 
-test: test-plain test-asan test-fuzz
+# The web page in $(WEB_BUILD)/dist: the libraries it links are built once from
+# Debian's sources into $(WEB_BUILD) (scripts/build-web-deps), the data comes
+# from the native build's data folder.
+web-data: deps
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake --build $(BUILD) -j$(JOBS) --target vaultrun_data vaultrun_level
+
+web: web-data
+	JOBS=$(JOBS) ./scripts/build-web-deps $(WEB_BUILD)
+	emcmake cmake -S . -B $(WEB_BUILD)/game -DCMAKE_BUILD_TYPE=Release \
+		-DCMAKE_PREFIX_PATH=$(abspath $(WEB_BUILD))/prefix \
+		-DCMAKE_FIND_ROOT_PATH=$(abspath $(WEB_BUILD))/prefix \
+		-DVAULTRUN_WEB_DATA=$(abspath $(BUILD))/data \
+		-DVAULTRUN_WEB_DIST=$(abspath $(WEB_BUILD))/dist \
+		-DVAULTRUN_WEB_BARE=$(abspath $(WEB_BUILD))/bare
+	cmake --build $(WEB_BUILD)/game -j$(JOBS)
+
+# For a player: open http://127.0.0.1:$(WEB_PORT)/ in a browser.
+serve-web: web
+	python3 -m http.server $(WEB_PORT) --bind 127.0.0.1 --directory $(WEB_BUILD)/dist
+
+# The page played in headless Chromium.
+test-web: web
+	cd tests/web && npm ci --no-audit --no-fund --loglevel=error
+	node tests/web/play-in-browser.mjs $(WEB_BUILD) tests/e2e/levels/win.txt
+
+test: test-plain test-asan test-fuzz test-web
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) $(WEB_BUILD)/game $(WEB_BUILD)/dist $(WEB_BUILD)/bare

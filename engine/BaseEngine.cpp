@@ -7,6 +7,10 @@
 #include <cstring>
 #include <stdexcept>
 
+#ifdef __EMSCRIPTEN__
+#include <emscripten.h>
+#endif
+
 namespace {
 
 constexpr int kWindowX = 10;
@@ -14,6 +18,8 @@ constexpr int kWindowY = 40;
 constexpr int kKeyTableSize = 256;
 constexpr int kTickMs = 15;         // objects update at most this often
 constexpr int kSleepMs = 9;         // a pass sleeps this long while the next tick is far
+// A frame later than this many updates gives up on them and starts afresh.
+constexpr int kFrameCatchUpMs = 10 * kTickMs;
 constexpr unsigned int kDefaultBackground = 0xFFFF00;
 
 struct KeyIndex {
@@ -158,6 +164,36 @@ void BaseEngine::SetupBackgroundBuffer()
 
 // ---------------------------------------------------------------- loop and input
 
+#ifdef __EMSCRIPTEN__
+namespace {
+// Updates run in the browser so far; read by the page to show the game's pace.
+unsigned browserUpdates = 0;
+}  // namespace
+
+extern "C" EMSCRIPTEN_KEEPALIVE unsigned engine_update_count()
+{
+    return browserUpdates;
+}
+
+// A page must not block: the browser calls this once per display frame, and
+// returning gives the page back its events and drawing.
+void BaseEngine::RunBrowserFrame(void* engine)
+{
+    const int updates = static_cast<BaseEngine*>(engine)->RunFrame(static_cast<int>(SDL_GetTicks()));
+    if (updates < 0)
+        emscripten_cancel_main_loop();
+    else
+        browserUpdates += static_cast<unsigned>(updates);
+}
+
+int BaseEngine::MainLoop()
+{
+    // Does not return: the page keeps the engine alive and calls it each frame.
+    if (exitCode == -1)
+        emscripten_set_main_loop_arg(&BaseEngine::RunBrowserFrame, this, 0, 1);
+    return 0;
+}
+#else
 int BaseEngine::MainLoop()
 {
     while (exitCode == -1) {
@@ -165,6 +201,22 @@ int BaseEngine::MainLoop()
             return 0;
     }
     return 0;
+}
+#endif
+
+int BaseEngine::RunFrame(int now)
+{
+    int updates = 0;
+    for (;;) {
+        const int scheduled = nextTickTime;
+        if (exitCode != -1 || !RunPass(FramePassTime(now, scheduled)))
+            return -1;
+        if (nextTickTime == scheduled)
+            return updates;
+        ++updates;
+        if (MsUntil(now, nextTickTime) > 0)
+            return updates;
+    }
 }
 
 bool BaseEngine::RunPass(int now)
@@ -258,7 +310,20 @@ int BaseEngine::MsUntil(int now, int then)
 
 int BaseEngine::PacingSleepMs(int now, int nextTick)
 {
+#ifdef __EMSCRIPTEN__
+    // The browser's frames pace the game; a sleep there would freeze the page.
+    (void)now;
+    (void)nextTick;
+    return 0;
+#else
     return MsUntil(now, nextTick) >= kSleepMs ? kSleepMs : 0;
+#endif
+}
+
+int BaseEngine::FramePassTime(int now, int nextTick)
+{
+    const int late = MsUntil(nextTick, now);
+    return late >= 0 && late <= kFrameCatchUpMs ? nextTick : now;
 }
 
 void BaseEngine::GameAction()

@@ -51,6 +51,10 @@ public:
     // One pass of the loop with the clock reading now: events, GameAction,
     // GameRender. False when the window was closed during the events.
     bool RunPass(int now);
+    // The passes one display frame at now runs when the frames set the pace
+    // (the browser): one, plus one more for each further update that fell due.
+    // Returns the number of updates run, or -1 once the game has ended.
+    int RunFrame(int now);
     // Runs CleanUp and drops the key table.
     void Deinitialise();
 
@@ -62,6 +66,12 @@ public:
     static int PacingSleepMs(int now, int nextTick);
     // Milliseconds from now until then on the wrapping clock; negative once past.
     static int MsUntil(int now, int then);
+    // The clock reading for a pass that a display frame at now runs, when the
+    // frames, not the engine, set the pace (the browser): the due update's own
+    // time while it is at most a few updates late, so that updates stay 15 ms
+    // apart at any frame rate; now itself when nothing is due or when the game
+    // fell far behind (a hidden page), which restarts the schedule from now.
+    static int FramePassTime(int now, int nextTick);
     // False while there is no key table (before Initialise, after Deinitialise).
     bool IsKeyPressed(int keyCode) const;
     // Holds or releases a key without an event, for replays and level tools.
@@ -144,4 +154,8 @@ private:
     void UnlockForeground();
     // False for the quit event, which ends the pass at once.
     bool HandleEvent(const SDL_Event& event);
+#ifdef __EMSCRIPTEN__
+    // One display frame of the browser: the passes whose updates fell due.
+    static void RunBrowserFrame(void* engine);
+#endif
 };
