@@ -41,7 +41,8 @@ fuzz: test-fuzz
 
 # The web page in $(WEB_BUILD)/dist: the libraries it links are built once from
 # Debian's sources into $(WEB_BUILD) (scripts/build-web-deps), the data comes
-# from the native build's data folder.
+# from the native build's data folder. Emscripten's optimiser needs Debian's
+# JavaScript modules, which a Node.js not from Debian does not look for.
 web-data: deps
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
 	cmake --build $(BUILD) -j$(JOBS) --target vaultrun_data vaultrun_level
@@ -54,7 +55,7 @@ web: web-data
 		-DVAULTRUN_WEB_DATA=$(abspath $(BUILD))/data \
 		-DVAULTRUN_WEB_DIST=$(abspath $(WEB_BUILD))/dist \
 		-DVAULTRUN_WEB_BARE=$(abspath $(WEB_BUILD))/bare
-	cmake --build $(WEB_BUILD)/game -j$(JOBS)
+	NODE_PATH=/usr/share/nodejs$${NODE_PATH:+:$$NODE_PATH} cmake --build $(WEB_BUILD)/game -j$(JOBS)
 
 # For a player: open http://127.0.0.1:$(WEB_PORT)/ in a browser.
 serve-web: web

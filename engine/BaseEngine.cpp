@@ -18,6 +18,11 @@ constexpr int kWindowY = 40;
 constexpr int kKeyTableSize = 256;
 constexpr int kTickMs = 15;         // objects update at most this often
 constexpr int kSleepMs = 9;         // a pass sleeps this long while the next tick is far
+#ifdef __EMSCRIPTEN__
+constexpr bool kPassesMaySleep = false;  // the browser's frames pace the game; a sleep freezes the page
+#else
+constexpr bool kPassesMaySleep = true;
+#endif
 // A frame later than this many updates gives up on them and starts afresh.
 constexpr int kFrameCatchUpMs = 10 * kTickMs;
 constexpr unsigned int kDefaultBackground = 0xFFFF00;
@@ -310,14 +315,7 @@ int BaseEngine::MsUntil(int now, int then)
 
 int BaseEngine::PacingSleepMs(int now, int nextTick)
 {
-#ifdef __EMSCRIPTEN__
-    // The browser's frames pace the game; a sleep there would freeze the page.
-    (void)now;
-    (void)nextTick;
-    return 0;
-#else
-    return MsUntil(now, nextTick) >= kSleepMs ? kSleepMs : 0;
-#endif
+    return kPassesMaySleep && MsUntil(now, nextTick) >= kSleepMs ? kSleepMs : 0;
 }
 
 int BaseEngine::FramePassTime(int now, int nextTick)

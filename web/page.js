@@ -7,7 +7,7 @@
 var Module = (function () {
   const gameDir = '/vaultrun';
   const savesDir = '/saves';
-  const canvas = document.getElementById('screen');
+  const canvas = document.getElementById('canvas');
   const status = document.getElementById('status');
   const params = new URLSearchParams(location.search);
 
@@ -76,6 +76,13 @@ var Module = (function () {
     }
   }
 
+  // SDL's software renderer draws the game's finished frames into a 2-D
+  // canvas as they are; its WebGL renderer would upload each frame as a
+  // texture, which costs far more where WebGL runs without a GPU.
+  function chooseRenderer() {
+    Module.ENV.SDL_RENDER_DRIVER = 'software';
+  }
+
   // Before the game starts: open the browser's store. A browser that cannot
   // store (private windows) plays on without a stored best time.
   function openSaves() {
@@ -140,7 +147,7 @@ var Module = (function () {
 
   return {
     canvas: canvas,
-    preRun: [openSaves, fetchLevel],
+    preRun: [chooseRenderer, openSaves, fetchLevel],
     onRuntimeInitialized: prepareGameDir,
     print: (text) => console.log(text),
     printErr: (text) => console.warn(text),
