@@ -32,6 +32,7 @@ const WIN_LEGS = [['ArrowLeft', -2, 510], ['ArrowUp', -2, 410], ['ArrowRight', 8
   ['ArrowUp', 84, 210], ['ArrowLeft', -2, 210], ['ArrowUp', -2, 60], ['ArrowRight', 732, 510]];
 
 let failures = 0;
+let site = '';  // the local server's address
 function check(ok, what) {
   if (!ok) {
     failures += 1;
@@ -118,6 +119,11 @@ function newTab(browser, options = {}) {
     page.consoleLines = [];
     page.on('console', (message) => page.consoleLines.push(message.text()));
     page.on('pageerror', (error) => check(false, `page error: ${error.message}`));
+    // Everything the page needs comes from its own folder.
+    page.on('request', (request) => {
+      const url = request.url();
+      check(url.startsWith(`${site}/`) || /^(data|blob):/.test(url), `a request outside the page's site: ${url}`);
+    });
     await page.setViewport({ width: 1000, height: 760, deviceScaleFactor: 1 });
     // Counts display frames, and with a rate given paces them like a display
     // of that rate.
@@ -224,7 +230,7 @@ async function main() {
     });
     server.on('exit', () => failed(new Error('the web server did not start')));
   });
-  const site = `http://127.0.0.1:${port}`;
+  site = `http://127.0.0.1:${port}`;
   const browser = await puppeteer.launch({
     executablePath: '/usr/bin/chromium',
     headless: true,
