@@ -47,6 +47,8 @@ public:
     // cannot be created; after a 1 only destruction is allowed.
     int Initialise(const char* title, int width, int height, const char* fontName, int fontSize);
     // Runs passes until the window is closed or exitCode leaves -1; always 0.
+    // In the browser it does not return: the page's display frames run the
+    // passes through RunFrame from then on.
     int MainLoop();
     // One pass of the loop with the clock reading now: events, GameAction,
     // GameRender. False when the window was closed during the events.
@@ -62,13 +64,14 @@ public:
     // special keys 128..164, every other code 0.
     static int KeyCodeToIndex(int keyCode);
     // How long GameAction sleeps when the clock reads now and the next update
-    // is due at nextTick: 9 ms while at least 9 ms remain, otherwise 0.
+    // is due at nextTick: 9 ms while at least 9 ms remain, otherwise 0; always
+    // 0 in the browser, whose display frames pace the passes.
     static int PacingSleepMs(int now, int nextTick);
     // Milliseconds from now until then on the wrapping clock; negative once past.
     static int MsUntil(int now, int then);
     // The clock reading for a pass that a display frame at now runs, when the
     // frames, not the engine, set the pace (the browser): the due update's own
-    // time while it is at most a few updates late, so that updates stay 15 ms
+    // time while it is at most ten updates late, so that updates stay 15 ms
     // apart at any frame rate; now itself when nothing is due or when the game
     // fell far behind (a hidden page), which restarts the schedule from now.
     static int FramePassTime(int now, int nextTick);
