@@ -112,8 +112,13 @@ var Module = (function () {
   function fetchLevel() {
     const name = params.get('level');
     if (!name) return;
+    const url = new URL(name, location.href);
+    if (url.origin !== location.origin) {
+      console.warn('Vaultrun: levels come only from this site, not from ' + url.origin);
+      return;
+    }
     Module.addRunDependency('level');
-    fetch(new URL(name, location.href), { cache: 'no-store' })
+    fetch(url, { cache: 'no-store' })
       .then((response) => {
         if (!response.ok) throw new Error(response.status + ' ' + response.statusText);
         return response.text();
