@@ -171,8 +171,10 @@ void BaseEngine::SetupBackgroundBuffer()
 
 #ifdef __EMSCRIPTEN__
 namespace {
-// Updates run in the browser so far; read by the page to show the game's pace.
+// Updates run in the browser so far and the clock time of the last one: the
+// page can tell the game's pace from them.
 unsigned browserUpdates = 0;
+int browserLastUpdateMs = 0;
 }  // namespace
 
 extern "C" EMSCRIPTEN_KEEPALIVE unsigned engine_update_count()
@@ -180,15 +182,23 @@ extern "C" EMSCRIPTEN_KEEPALIVE unsigned engine_update_count()
     return browserUpdates;
 }
 
+extern "C" EMSCRIPTEN_KEEPALIVE int engine_last_update_ms()
+{
+    return browserLastUpdateMs;
+}
+
 // A page must not block: the browser calls this once per display frame, and
 // returning gives the page back its events and drawing.
 void BaseEngine::RunBrowserFrame(void* engine)
 {
-    const int updates = static_cast<BaseEngine*>(engine)->RunFrame(static_cast<int>(SDL_GetTicks()));
-    if (updates < 0)
+    auto* self = static_cast<BaseEngine*>(engine);
+    const int updates = self->RunFrame(static_cast<int>(SDL_GetTicks()));
+    if (updates < 0) {
         emscripten_cancel_main_loop();
-    else
+    } else if (updates > 0) {
         browserUpdates += static_cast<unsigned>(updates);
+        browserLastUpdateMs = static_cast<int>(static_cast<unsigned>(self->nextTickTime) - kTickMs);
+    }
 }
 
 int BaseEngine::MainLoop()
