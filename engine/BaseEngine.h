@@ -71,7 +71,7 @@ public:
     static int MsUntil(int now, int then);
     // The clock reading for a pass that a display frame at now runs, when the
     // frames, not the engine, set the pace (the browser): the due update's own
-    // time while it is at most ten updates late, so that updates stay 15 ms
+    // time while it is at most sixteen updates late, so that updates stay 15 ms
     // apart at any frame rate; now itself when nothing is due or when the game
     // fell far behind (a hidden page), which restarts the schedule from now.
     static int FramePassTime(int now, int nextTick);
