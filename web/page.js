@@ -5,7 +5,7 @@
 'use strict';
 
 var Module = (function () {
-  const gameDir = '/vaultrun';
+  const gameDir = '@VAULTRUN_WEB_GAME_DIR@';  // set by the build
   const savesDir = '/saves';
   const canvas = document.getElementById('canvas');
   const status = document.getElementById('status');
