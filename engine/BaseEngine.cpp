@@ -10,6 +10,10 @@
 #include <cstring>
 #include <stdexcept>
 
+#ifdef __EMSCRIPTEN__
+#include <emscripten.h>
+#endif
+
 namespace {
 
 constexpr int kWindowX = 10;
@@ -17,8 +21,23 @@ constexpr int kWindowY = 40;
 constexpr int kKeyTableSize = 256;
 constexpr int kTickMs = 15;         // objects update at most this often
 constexpr int kSleepMs = 9;         // a pass sleeps this long while the next tick is far
+#ifdef __EMSCRIPTEN__
+constexpr bool kPassesMaySleep = false;  // the browser's frames pace the game; a sleep freezes the page
+#else
+constexpr bool kPassesMaySleep = true;
+#endif
+// A frame up to this late catches up on the updates it missed, as the run's
+// clock (calendar time) went on meanwhile; a later one (a hidden page) starts
+// the schedule afresh.
+constexpr int kFrameCatchUpMs = 16 * kTickMs;
 constexpr unsigned int kDefaultBackground = 0xFFFF00;
+#ifdef __EMSCRIPTEN__
+// The page scales the canvas itself; a resizable window would make SDL size the
+// canvas to the page instead.
+constexpr Uint32 kWindowFlags = 0;
+#else
 constexpr Uint32 kWindowFlags = SDL_WINDOW_RESIZABLE | SDL_WINDOW_ALLOW_HIGHDPI;
+#endif
 
 struct KeyIndex {
     int keyCode;
@@ -175,6 +194,46 @@ void BaseEngine::SetupBackgroundBuffer()
 
 // ---------------------------------------------------------------- loop and input
 
+#ifdef __EMSCRIPTEN__
+namespace {
+// Updates run in the browser so far and the clock time of the last one: the
+// page can tell the game's pace from them.
+unsigned browserUpdates = 0;
+int browserLastUpdateMs = 0;
+}  // namespace
+
+extern "C" EMSCRIPTEN_KEEPALIVE unsigned engine_update_count()
+{
+    return browserUpdates;
+}
+
+extern "C" EMSCRIPTEN_KEEPALIVE int engine_last_update_ms()
+{
+    return browserLastUpdateMs;
+}
+
+// A page must not block: the browser calls this once per display frame, and
+// returning gives the page back its events and drawing.
+void BaseEngine::RunBrowserFrame(void* engine)
+{
+    auto* self = static_cast<BaseEngine*>(engine);
+    const int updates = self->RunFrame(static_cast<int>(SDL_GetTicks()));
+    if (updates < 0) {
+        emscripten_cancel_main_loop();
+    } else if (updates > 0) {
+        browserUpdates += static_cast<unsigned>(updates);
+        browserLastUpdateMs = static_cast<int>(static_cast<unsigned>(self->nextTickTime) - kTickMs);
+    }
+}
+
+int BaseEngine::MainLoop()
+{
+    // Does not return: the page keeps the engine alive and calls it each frame.
+    if (exitCode == -1)
+        emscripten_set_main_loop_arg(&BaseEngine::RunBrowserFrame, this, 0, 1);
+    return 0;
+}
+#else
 int BaseEngine::MainLoop()
 {
     while (exitCode == -1) {
@@ -182,6 +241,22 @@ int BaseEngine::MainLoop()
             return 0;
     }
     return 0;
+}
+#endif
+
+int BaseEngine::RunFrame(int now)
+{
+    int updates = 0;
+    for (;;) {
+        const int scheduled = nextTickTime;
+        if (exitCode != -1 || !RunPass(FramePassTime(now, scheduled)))
+            return -1;
+        if (nextTickTime == scheduled)
+            return updates;
+        ++updates;
+        if (MsUntil(now, nextTickTime) > 0)
+            return updates;
+    }
 }
 
 bool BaseEngine::RunPass(int now)
@@ -387,7 +462,13 @@ int BaseEngine::MsUntil(int now, int then)
 
 int BaseEngine::PacingSleepMs(int now, int nextTick)
 {
-    return MsUntil(now, nextTick) >= kSleepMs ? kSleepMs : 0;
+    return kPassesMaySleep && MsUntil(now, nextTick) >= kSleepMs ? kSleepMs : 0;
+}
+
+int BaseEngine::FramePassTime(int now, int nextTick)
+{
+    const int late = MsUntil(nextTick, now);
+    return late >= 0 && late <= kFrameCatchUpMs ? nextTick : now;
 }
 
 void BaseEngine::GameAction()

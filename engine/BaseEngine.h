@@ -57,10 +57,16 @@ public:
     // that fails to start gets its line on standard error, and no text is drawn.
     int Initialise(const char* title, int width, int height, const char* fontName, int fontSize);
     // Runs passes until the window is closed or exitCode leaves -1; always 0.
+    // In the browser it does not return: the page's display frames run the
+    // passes through RunFrame from then on.
     int MainLoop();
     // One pass of the loop with the clock reading now: events, GameAction,
     // GameRender. False when the window was closed during the events.
     bool RunPass(int now);
+    // The passes one display frame at now runs when the frames set the pace
+    // (the browser): one, plus one more for each further update that fell due.
+    // Returns the number of updates run, or -1 once the game has ended.
+    int RunFrame(int now);
     // Runs CleanUp and drops the key table.
     void Deinitialise();
 
@@ -68,10 +74,17 @@ public:
     // special keys 128..164, every other code 0.
     static int KeyCodeToIndex(int keyCode);
     // How long GameAction sleeps when the clock reads now and the next update
-    // is due at nextTick: 9 ms while at least 9 ms remain, otherwise 0.
+    // is due at nextTick: 9 ms while at least 9 ms remain, otherwise 0; always
+    // 0 in the browser, whose display frames pace the passes.
     static int PacingSleepMs(int now, int nextTick);
     // Milliseconds from now until then on the wrapping clock; negative once past.
     static int MsUntil(int now, int then);
+    // The clock reading for a pass that a display frame at now runs, when the
+    // frames, not the engine, set the pace (the browser): the due update's own
+    // time while it is at most sixteen updates late, so that updates stay 15 ms
+    // apart at any frame rate; now itself when nothing is due or when the game
+    // fell far behind (a hidden page), which restarts the schedule from now.
+    static int FramePassTime(int now, int nextTick);
     // False while there is no key table (before Initialise, after Deinitialise).
     bool IsKeyPressed(int keyCode) const;
     // Holds or releases a key without an event, for replays and level tools.
@@ -198,4 +211,8 @@ private:
     // Blits a rendered line with its top left at (x, y), giving a locked
     // foreground's lock back around the blit. Null target means the foreground.
     void BlitText(SDL_Surface* rendered, int x, int y, SDL_Surface* target);
+#ifdef __EMSCRIPTEN__
+    // One display frame of the browser: the passes whose updates fell due.
+    static void RunBrowserFrame(void* engine);
+#endif
 };

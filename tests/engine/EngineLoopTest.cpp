@@ -157,6 +157,57 @@ TEST_F(EngineLoopTest, UpdatesRunFifteenMillisecondsApartEvenAcrossTheClockWrap)
     EXPECT_TRUE(updated(INT_MIN + 10));
 }
 
+// When display frames pace the game (the browser), updates keep the 15 ms
+// schedule whatever the frame rate: every one 15 ms after the one before, none
+// lost by the time of the last frame (about 66.7 a second), none ahead of it.
+TEST_F(EngineLoopTest, FramesOfAnyRateRunUpdatesFifteenMillisecondsApart)
+{
+    for (const double frameMs : {1000.0 / 30, 1000.0 / 60, 1000.0 / 75, 1000.0 / 144, 1000.0 / 240}) {
+        RecordingEngine paced;
+        ASSERT_EQ(paced.Initialise("Vaultrun test", kWidth, kHeight, nullptr, 0), 0);
+        const int start = 1000;
+        int updates = 0;
+        int lastFrame = start;
+        // Two seconds of frames: natively a pass with nothing due sleeps.
+        for (int frame = 0; frame * frameMs < 2000; ++frame) {
+            lastFrame = start + static_cast<int>(frame * frameMs);
+            updates += paced.RunFrame(lastFrame);
+        }
+        std::vector<int> times;
+        for (const std::string& call : paced.calls) {
+            if (call.rfind("Update ", 0) == 0)
+                times.push_back(std::stoi(call.substr(7)));
+        }
+        EXPECT_EQ(updates, (lastFrame - start) / 15 + 1) << frameMs << " ms frames";
+        ASSERT_EQ(times.size(), static_cast<size_t>(updates));
+        for (size_t i = 0; i < times.size(); ++i)
+            ASSERT_EQ(times[i], start + 15 * static_cast<int>(i)) << frameMs << " ms frames, update " << i;
+    }
+}
+
+TEST_F(EngineLoopTest, AFrameFarBehindRestartsTheScheduleAndAnEndedGameRunsNoFrame)
+{
+    auto frame = [this](int now) {
+        engine.calls.clear();
+        return engine.RunFrame(now);
+    };
+    EXPECT_EQ(frame(1000), 1);  // the first update is due at once
+    EXPECT_EQ(frame(1010), 0);  // not yet due: events and drawing only
+    EXPECT_EQ(engine.calls.at(0), "GameAction");
+    EXPECT_EQ(frame(1060), 4);  // 45 ms late: the missed updates, each on its own time
+    EXPECT_EQ(engine.calls.at(1), Call("Update", 1015));
+    EXPECT_EQ(frame(2000), 1);  // a hidden page: no flood of updates, the schedule starts again
+    EXPECT_EQ(engine.calls.at(1), Call("Update", 2000));
+    for (const auto& [now, passTime] : {std::pair{1014, 1014}, {1015, 1015}, {1030, 1015},
+                                        {1255, 1015}, {1256, 1256}, {INT_MIN + 5, INT_MIN + 5}})
+        EXPECT_EQ(BaseEngine::FramePassTime(now, 1015), passTime) << now;
+    EXPECT_EQ(BaseEngine::FramePassTime(INT_MIN + 5, INT_MAX - 4), INT_MAX - 4);  // across the wrap
+    Push(SDL_KEYDOWN, SDLK_ESCAPE);  // its handler sets exitCode: that pass still runs
+    EXPECT_EQ(frame(2016), 1);
+    EXPECT_EQ(frame(2100), -1);
+    EXPECT_TRUE(engine.calls.empty());
+}
+
 TEST_F(EngineLoopTest, RenderCopiesTheWholeBackgroundOnlyWhenAskedAndPresentsOnlyOnRequest)
 {
     auto render = [this] {
