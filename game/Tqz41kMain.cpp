@@ -24,6 +24,7 @@
 namespace {
 
 constexpr const char* kLevelFile = "level1.txt";
+constexpr mode_t kScoreFileMode = S_IRUSR | S_IWUSR | S_IRGRP | S_IROTH;
 constexpr const char* kScoreFile = "Score.txt";
 // The new best is written to a file of its own beside the score file, then
 // renamed over it: the old best survives any failure before the rename, and
@@ -403,11 +404,10 @@ void Tqz41kMain::WriteScore()
     std::memcpy(tempName, kScoreTempPattern, sizeof tempName);
     const int fd = mkstemp(tempName);
     if (fd >= 0) {
-        // mkstemp makes the file private; the score file gets the modes any
-        // new file here would get.
-        const mode_t mask = umask(0);
-        umask(mask);
-        bool written = fchmod(fd, 0666 & ~mask) == 0 && WriteAll(fd, digits, std::strlen(digits)) &&
+        // mkstemp makes the file private; a score file is the owner's to
+        // write and anyone's to read. (Not the umask's modes: some C
+        // libraries start with a umask that would leave it unreadable.)
+        bool written = fchmod(fd, kScoreFileMode) == 0 && WriteAll(fd, digits, std::strlen(digits)) &&
                        fsync(fd) == 0;  // on disk before the rename: the old best or the new one
         // The close reports a full disk that the writes did not.
         written = close(fd) == 0 && written;

@@ -214,8 +214,11 @@ async function main() {
     && [[{ x: 115, y: 130, w: 400, h: 40 }, TITLE_RED], [{ x: 115, y: 250, w: 500, h: 40 }, WHITE],
       [{ x: 115, y: 570, w: 685, h: 30 }, WHITE]]
       .every(([band, colour]) => count(image, band, colour) > count(title, band, colour) + 40);
-  const showsEnd = (image) => sameRegion(image, end, { x: 0, y: 400, w: 800, h: 190 })
-    && [{ x: 115, y: 250, w: 600, h: 40 }, { x: 115, y: 350, w: 600, h: 40 }]
+  // The end picture clear between the second text and the run's time, and below it.
+  const showsEnd = (image) => [{ x: 0, y: 395, w: 800, h: 125 }, { x: 0, y: 570, w: 800, h: 30 }]
+    .every((region) => sameRegion(image, end, region))
+    && [{ x: 115, y: 250, w: 600, h: 40 }, { x: 115, y: 350, w: 600, h: 40 },
+      { x: 115, y: 525, w: 600, h: 40 }]
       .every((band) => count(image, band, WHITE) > count(end, band, WHITE) + 40);
   const hiScoreText = (image) => {
     const { x, y, w, h } = HI_SCORE_TEXT;
