@@ -306,16 +306,10 @@ void SearchWithTraps(Tqz41kMain& game, const std::vector<TrapSearch::Place>& tra
     search.Run(result);
     for (const LevelChecker::Hazard& hazard : result.hazards) {
         if (!hazard.overTrap)
-            continue;  // under a trap's stroke: what timing a trap means
-        std::string where = "x " + std::to_string(hazard.firstX);
-        if (hazard.lastX != hazard.firstX)
-            where += " to " + std::to_string(hazard.lastX);
-        where += ", y " + std::to_string(hazard.firstY);
-        if (hazard.lastY != hazard.firstY)
-            where += " to " + std::to_string(hazard.lastY);
+            continue;  // under a trap's stroke: what timing a trap means; listed by the caller
         result.warnings.push_back({hazard.row + 1, hazard.column + 1,
                                    "a trap comes up through this floor and hits a player standing still on it (" +
-                                       where + ")"});
+                                       LevelChecker::HazardPlaces(hazard) + ")"});
     }
 }
 
@@ -370,6 +364,17 @@ void Run(LevelChecker::Mode mode, LevelChecker::Result& result)
     game->Deinitialise();
 }
 }  // namespace
+
+std::string LevelChecker::HazardPlaces(const Hazard& hazard)
+{
+    std::string places = "x " + std::to_string(hazard.firstX);
+    if (hazard.lastX != hazard.firstX)
+        places += " to " + std::to_string(hazard.lastX);
+    places += ", y " + std::to_string(hazard.firstY);
+    if (hazard.lastY != hazard.firstY)
+        places += " to " + std::to_string(hazard.lastY);
+    return places;
+}
 
 LevelChecker::Result LevelChecker::Check(std::string_view levelText, Mode mode)
 {

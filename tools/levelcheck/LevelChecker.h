@@ -52,6 +52,9 @@ public:
         int y = 0;
     };
 
+    // "x 136 to 188, y 510": the places of a hazard, for a report.
+    static std::string HazardPlaces(const Hazard& hazard);
+
     enum class Mode { Plain, Traps };
 
     // Arrows held in one tick of a route: these bits, any combination.

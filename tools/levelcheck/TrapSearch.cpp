@@ -399,14 +399,18 @@ void TrapSearch::FindHazards(LevelChecker::Result& result)
         if (!hazard)
             continue;
         const int feet = spot.y + Player::Height;
+        auto holds = [&map](int column, int row) {
+            const int cell = map.GetValue(column, row);
+            return cell == Map::TileGrass || cell == Map::TileLadder;
+        };
         int column = map.MapXForScreenX(spot.x);
         int row = map.MapYForScreenY(feet);
-        if (map.GetValue(column, row) != Map::TileGrass) {
+        if (!holds(column, row)) {
             const int right = map.MapXForScreenX(spot.x + Player::Width - 1);
-            if (map.GetValue(right, row) == Map::TileGrass)
+            if (holds(right, row))
                 column = right;
             else
-                row = map.MapYForScreenY(feet - 1);  // hanging: the cell it hangs in
+                row = map.MapYForScreenY(feet - 1);  // on a ladder: the cell it hangs in
         }
         // A trap that starts at or below the feet rises to the player.
         bool over = false;

@@ -115,8 +115,14 @@ void PrintRoute(const std::string& path, const LevelChecker::Result& result)
     }
 }
 
-void PrintFairness(const LevelChecker::Result& result)
+void PrintFairness(const std::string& path, const LevelChecker::Result& result)
 {
+    for (const LevelChecker::Hazard& hazard : result.hazards) {
+        if (!hazard.overTrap)
+            std::printf("%s:%d:%d: note: under a trap's stroke, standing still is hit (%s)\n",
+                        path.c_str(), hazard.row + 1, hazard.column + 1,
+                        LevelChecker::HazardPlaces(hazard).c_str());
+    }
     size_t over = 0;
     for (const LevelChecker::Hazard& hazard : result.hazards)
         over += hazard.overTrap ? 1 : 0;
@@ -201,7 +207,7 @@ int main(int argc, char** argv)
                     result.winTicks, Seconds(result.winTicks).c_str(), kTickMs,
                     options.traps ? "no trap touched" : "traps ignored");
         if (options.traps)
-            PrintFairness(result);
+            PrintFairness(path, result);
         std::printf("%s: winnable%s\n", path.c_str(), withTraps);
         return kWinnable;
     }
@@ -216,7 +222,7 @@ int main(int argc, char** argv)
         outOfReach = "the chest out of reach";
     }
     if (options.traps)
-        PrintFairness(result);
+        PrintFairness(path, result);
     std::printf("%s: not winnable%s: %s\n", path.c_str(), withTraps, outOfReach.c_str());
     return kNotWinnable;
 }
