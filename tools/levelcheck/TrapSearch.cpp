@@ -52,6 +52,10 @@ struct TrapSearch::Spot {
     int y = 0;
     bool expanded[2] = {false, false};  // by chest open
     Step steps[2][SearchArea::Inputs];
+    // The different steps, each with the first input that takes it: many
+    // combinations of arrows go to the same place.
+    unsigned distinct[2][SearchArea::Inputs] = {};
+    int distinctCount[2] = {0, 0};
 };
 
 TrapSearch::TrapSearch(Tqz41kMain& game, std::vector<Place> keyPlaces, std::vector<Place> trapPlaces)
@@ -135,7 +139,6 @@ int TrapSearch::SpotAt(int x, int y)
     if (index < 0) {
         index = static_cast<int>(spots.size());
         spots.push_back(Spot{x, y, {false, false}, {}});
-        seen.resize(seen.size() + static_cast<size_t>(period), 0);
     }
     return index;
 }
@@ -210,7 +213,19 @@ void TrapSearch::Expand(int spot, bool chestOpen)
         // spots may have grown: index afresh.
         spots[static_cast<size_t>(spot)].steps[chestOpen][input] = step;
     }
-    spots[static_cast<size_t>(spot)].expanded[chestOpen] = true;
+    Spot& done = spots[static_cast<size_t>(spot)];
+    for (unsigned input = 0; input < SearchArea::Inputs; ++input) {
+        const Step& step = done.steps[chestOpen][input];
+        bool seenBefore = false;
+        for (int i = 0; i < done.distinctCount[chestOpen] && !seenBefore; ++i) {
+            const Step& other = done.steps[chestOpen][done.distinct[chestOpen][i]];
+            seenBefore = other.to == step.to && other.pickup == step.pickup &&
+                         other.hitMask == step.hitMask;
+        }
+        if (!seenBefore)
+            done.distinct[chestOpen][done.distinctCount[chestOpen]++] = input;
+    }
+    done.expanded[chestOpen] = true;
 }
 
 const TrapSearch::Step& TrapSearch::StepFrom(int spot, bool chestOpen, unsigned input)
@@ -255,9 +270,12 @@ bool TrapSearch::Search(LevelChecker::Result& result)
             bits[taken] = Supersets(taken);
         return bits;
     }();
+    seen.assign(static_cast<size_t>(period), {});
     auto firstVisit = [this](int spot, int phase, unsigned taken) {
-        uint32_t& bits = seen[static_cast<size_t>(spot) * static_cast<size_t>(period) +
-                              static_cast<size_t>(phase)];
+        std::vector<uint32_t>& row = seen[static_cast<size_t>(phase)];
+        if (static_cast<size_t>(spot) >= row.size())
+            row.resize(spots.size(), 0);
+        uint32_t& bits = row[static_cast<size_t>(spot)];
         if ((bits & supersets[taken]) != 0)
             return false;
         bits |= 1u << taken;
@@ -276,8 +294,12 @@ bool TrapSearch::Search(LevelChecker::Result& result)
             const int spot = static_cast<int>(state >> kKeyBits);
             const unsigned taken = state & allTaken;
             const bool chestOpen = taken == allTaken;
-            for (unsigned input = 0; input < SearchArea::Inputs; ++input) {
-                const Step step = StepFrom(spot, chestOpen, input);
+            if (!spots[static_cast<size_t>(spot)].expanded[chestOpen])
+                Expand(spot, chestOpen);
+            const Spot& from = spots[static_cast<size_t>(spot)];
+            for (int choice = 0; choice < from.distinctCount[chestOpen]; ++choice) {
+                const unsigned input = from.distinct[chestOpen][choice];
+                const Step step = from.steps[chestOpen][input];
                 if (step.to == kLost || Hits(step, phase))
                     continue;
                 if (step.to == kToWin) {
@@ -316,9 +338,11 @@ void TrapSearch::TraceRoute(LevelChecker::Result& result)
         bool found = false;
         for (const State state : layers[static_cast<size_t>(depth - 1)]) {
             const unsigned taken = state & allTaken;
-            for (unsigned input = 0; input < SearchArea::Inputs && !found; ++input) {
-                const Step step =
-                    StepFrom(static_cast<int>(state >> kKeyBits), taken == allTaken, input);
+            const bool open = taken == allTaken;
+            const Spot& from = spots[static_cast<size_t>(state >> kKeyBits)];  // expanded by Search
+            for (int choice = 0; choice < from.distinctCount[open] && !found; ++choice) {
+                const unsigned input = from.distinct[open][choice];
+                const Step& step = from.steps[open][input];
                 if (step.to >= 0 && !Hits(step, phase) &&
                     (static_cast<State>(step.to) << kKeyBits | (taken | step.pickup)) == target) {
                     result.route[static_cast<size_t>(depth - 1)] = input;

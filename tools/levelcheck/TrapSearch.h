@@ -90,7 +90,9 @@ private:
     int hitWords = 1;
 
     std::vector<std::vector<State>> layers;  // the states first reached after each tick
-    std::vector<uint32_t> seen;              // [spot * period + phase]: bit per keys taken
+    // [phase][spot]: a bit per set of keys taken. By phase first, since each
+    // tick of the search has one phase and looks up many spots.
+    std::vector<std::vector<uint32_t>> seen;
     State winFrom = 0;
     unsigned winInput = 0;
     std::vector<State> routeStates;  // before each tick of the route
