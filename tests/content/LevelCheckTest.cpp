@@ -103,8 +103,8 @@ TEST_F(LevelCheck, ShippedLevelIsWinnableAndTheBestTimeStaysUntouched)
 }
 
 // Fair: no floor over a trap, every trap passed with room to spare, and a
-// clean run of at least 30 s.
-TEST_F(LevelCheck, ShippedLevelIsFairWithTheTrapsMoving)
+// clean run of at least 30 s; its route, as an input script, adds up to it.
+TEST_F(LevelCheck, ShippedLevelIsFairWithTheTrapsMovingAndItsRouteIsAScript)
 {
     EXPECT_EQ(Check("level1.txt", kShipped, "--traps"), 0) << output;
     ExpectPrinted({"standing hazards: none", "level1.txt: winnable with traps\n"});
@@ -113,7 +113,25 @@ TEST_F(LevelCheck, ShippedLevelIsFairWithTheTrapsMoving)
     EXPECT_EQ(output.find("inside ground"), std::string::npos) << output;
     EXPECT_GE(NumberAfter("tightest window: "), 10) << output;
     EXPECT_LT(NumberAfter("tightest window: "), 108) << "the traps must need timing\n" << output;
-    EXPECT_GE(NumberAfter("chest: opened and reached after "), 2000) << output;
+    const int winTicks = NumberAfter("chest: opened and reached after ");
+    EXPECT_GE(winTicks, 2000) << output;
+
+    EXPECT_EQ(Check("level1.txt", "", "--route"), 0);
+    std::istringstream script(output);
+    std::string line;
+    int ticks = 0;
+    while (std::getline(script, line)) {
+        if (line.empty() || line[0] == '#')
+            continue;
+        std::istringstream fields(line);
+        int count = 0;
+        std::string held;
+        ASSERT_TRUE(fields >> count >> held) << line;
+        EXPECT_GT(count, 0);
+        EXPECT_EQ(held.find_first_not_of(held == "-" ? "-" : "UDLR"), std::string::npos) << line;
+        ticks += count;
+    }
+    EXPECT_EQ(ticks, winTicks);
 }
 
 TEST_F(LevelCheck, NamesWhatIsOutOfReach)
@@ -158,14 +176,12 @@ TEST_F(LevelCheck, AWalkUnderATrapHasAWindowOfKnownWidth)
     // is below 465: in 37 of the 108 phases, 26 to 62 ticks after its start.
     // Walking right from x 134 it is tested at x 136 to 188, 27 ticks in a
     // row, which fit the 71 safe phases in 71 - 27 + 1 = 45 ways.
-    const std::string level = TestLevel("one-timed-trap.txt");
-    EXPECT_EQ(Check("window.txt", level, "--traps"), 0);
+    // The start is shut in under that trap's stroke, so the level is won only
+    // between its strokes.
+    EXPECT_EQ(Check("window.txt", TestLevel("one-timed-trap.txt"), "--traps"), 0);
     ExpectPrinted({"standing hazards: none; 2 cells under a trap's stroke\n",
-                   "tightest window: 45 ticks (675 ms of the traps' 108-tick cycle), leaving (134, 510)"});
-    // Won only between the trap's strokes: the run waits for them.
-    const int withTraps = NumberAfter("chest: opened and reached after ");
-    EXPECT_EQ(Check("window.txt", level), 0);
-    EXPECT_GT(withTraps, NumberAfter("chest: opened and reached after "));
+                   "tightest window: 45 ticks (675 ms of the traps' 108-tick cycle), leaving (134, 510)",
+                   "window.txt: winnable with traps\n"});
 }
 
 TEST_F(LevelCheck, AClimbThroughATrapIsWonOnlyWithoutTraps)
@@ -178,31 +194,7 @@ TEST_F(LevelCheck, AClimbThroughATrapIsWonOnlyWithoutTraps)
     ExpectPrinted({"key 4 at (90, 70): out of reach\n",
                    "climb.txt: not winnable with traps: key 4 out of reach\n"});
     EXPECT_EQ(output.find("tightest window"), std::string::npos);
-}
-
-// The route as an input script: a header, then stretches adding up to the win.
-TEST_F(LevelCheck, RouteIsAScriptOfTheFastestWinWithTraps)
-{
-    EXPECT_EQ(Check("level1.txt", kShipped, "--traps"), 0);
-    const int winTicks = NumberAfter("chest: opened and reached after ");
-    EXPECT_EQ(Check("level1.txt", kShipped, "--route"), 0);
-    std::istringstream script(output);
-    std::string line;
-    int ticks = 0;
-    while (std::getline(script, line)) {
-        if (line.empty() || line[0] == '#')
-            continue;
-        std::istringstream fields(line);
-        int count = 0;
-        std::string held;
-        ASSERT_TRUE(fields >> count >> held) << line;
-        EXPECT_GT(count, 0);
-        EXPECT_EQ(held.find_first_not_of(held == "-" ? "-" : "UDLR"), std::string::npos) << line;
-        ticks += count;
-    }
-    EXPECT_EQ(ticks, winTicks);
-    EXPECT_EQ(Check("climb.txt", TestLevel("climb-through-a-trap.txt"), "--route"), 1);
-    EXPECT_EQ(Check("level1.txt", "", "--traps --bogus"), 2);
+    EXPECT_EQ(Check("climb.txt", "", "--traps --bogus"), 2);
 }
 
 TEST_F(LevelCheck, RefusesFilesThatAreNoLevel)

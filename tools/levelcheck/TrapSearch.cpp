@@ -131,6 +131,18 @@ void TrapSearch::FindTrapCycle()
     }
     period = static_cast<int>(trapStates.size());
     hitWords = (period + 63) / 64;
+    // A contact depends on where the traps are, not on where they are going:
+    // on the way down and on the way up they pass the same places.
+    samePlaces.assign(static_cast<size_t>(period), 0);
+    for (int phase = 0; phase < period; ++phase) {
+        int first = 0;
+        while (!std::equal(trapStates[static_cast<size_t>(first)].begin(),
+                           trapStates[static_cast<size_t>(first)].end(),
+                           trapStates[static_cast<size_t>(phase)].begin(),
+                           [](const auto& a, const auto& b) { return a.y == b.y; }))
+            ++first;
+        samePlaces[static_cast<size_t>(phase)] = first;
+    }
 }
 
 int TrapSearch::SpotAt(int x, int y)
@@ -197,9 +209,14 @@ void TrapSearch::Expand(int spot, bool chestOpen)
         if (step.to != kToWin && near) {
             std::vector<uint64_t> mask(static_cast<size_t>(hitWords), 0);
             bool any = false;
+            std::vector<char> hitAt(static_cast<size_t>(period), 0);
             for (int phase = 0; phase < period; ++phase) {
-                if (phase > 0)
+                const int same = samePlaces[static_cast<size_t>(phase)];
+                if (same < phase)
+                    hit = hitAt[static_cast<size_t>(same)] != 0;
+                else if (phase > 0)
                     Play(x, y, chestOpen, input, phase, hit);
+                hitAt[static_cast<size_t>(phase)] = hit ? 1 : 0;
                 if (hit) {
                     mask[static_cast<size_t>(phase / 64)] |= uint64_t{1} << (phase % 64);
                     any = true;
@@ -309,11 +326,13 @@ bool TrapSearch::Search(LevelChecker::Result& result)
                     return true;
                 }
                 const unsigned after = taken | step.pickup;
-                for (size_t i = 0; i < result.keys.size(); ++i) {
-                    if ((after >> i & 1) != 0 && result.keys[i].ticks < 0)
-                        result.keys[i].ticks = depth + 1;
+                if (after != taken) {
+                    for (size_t i = 0; i < result.keys.size(); ++i) {
+                        if ((after >> i & 1) != 0 && result.keys[i].ticks < 0)
+                            result.keys[i].ticks = depth + 1;
+                    }
+                    result.allKeysTaken = result.allKeysTaken || after == allTaken;
                 }
-                result.allKeysTaken = result.allKeysTaken || after == allTaken;
                 if (firstVisit(step.to, nextPhase, after))
                     next.push_back(static_cast<State>(step.to) << kKeyBits | after);
             }

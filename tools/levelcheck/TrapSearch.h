@@ -79,6 +79,7 @@ private:
 
     int period = 1;
     std::vector<std::vector<Tqz41kTrap::State>> trapStates;  // [phase][trap]
+    std::vector<int> samePlaces;  // [phase]: the first phase with every trap in the same place
     struct Sweep {
         int left = 0, right = 0, top = 0, bottom = 0;
     };
