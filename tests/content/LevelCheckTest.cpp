@@ -157,16 +157,25 @@ TEST_F(LevelCheck, NamesWhatIsOutOfReach)
 
 // Traps slide 54 pixels over a cycle of 108 ticks, one pixel a tick, all in
 // step from the start of a run.
-TEST_F(LevelCheck, TrapsRisingThroughAFloorAreWarnedOf)
+TEST_F(LevelCheck, TrapsRisingThroughAFloorAndOtherSlipsAreWarnedOf)
 {
-    // The stampers' ceiling opened above them: their tops rise 10 pixels out of it.
+    // A ladder from the start up to a floor laid right over the stampers'
+    // covers, whose tops rise 10 pixels out of it; the rest is solid: keys
+    // inside blocks, and a ladder that ends under grass.
     EXPECT_EQ(Check("over.txt", TestLevel("floor-over-traps.txt"), "--traps"), 1);
     ExpectPrinted({"over.txt:5:3: warning: a trap comes up through this floor and hits a player "
                    "standing still on it (x 126 to 160, y 210)\n",
                    "over.txt:5:8: warning: a trap comes up through this floor and hits a player "
                    "standing still on it (x 378 to 408, y 210)\n",
-                   "over.txt:11:4: note: under a trap's stroke, standing still is hit (x 162 to 188, y 510)\n",
-                   "standing hazards: 6 floor cells over a trap (see the warnings); "});
+                   "over.txt:10:7: warning: the top of this ladder is inside ground",
+                   "over.txt:8:15: warning: key 1 at (750, 420) is drawn inside this block\n",
+                   "key 5 at (40, 220): taken after 145 ticks",
+                   "over.txt:11:3: note: under a trap's stroke, standing still is hit (x 136 to 138, y 510)\n",
+                   "standing hazards: 6 floor cells over a trap (see the warnings); 1 cell under a trap's stroke\n",
+                   "over.txt: not winnable with traps: key 1, key 3, key 4 out of reach\n"});
+    // Plainly the same level has none of the trap warnings.
+    EXPECT_EQ(Check("over.txt"), 1);
+    EXPECT_EQ(output.find("warning: a trap"), std::string::npos) << output;
 }
 
 TEST_F(LevelCheck, AWalkUnderATrapHasAWindowOfKnownWidth)

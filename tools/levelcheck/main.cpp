@@ -129,9 +129,11 @@ void PrintFairness(const std::string& path, const LevelChecker::Result& result)
     if (over == 0)
         std::printf("standing hazards: none");
     else
-        std::printf("standing hazards: %zu floor cells over a trap (see the warnings)", over);
+        std::printf("standing hazards: %zu floor cell%s over a trap (see the warnings)", over,
+                    over == 1 ? "" : "s");
     if (result.hazards.size() > over)
-        std::printf("; %zu cells under a trap's stroke", result.hazards.size() - over);
+        std::printf("; %zu cell%s under a trap's stroke", result.hazards.size() - over,
+                    result.hazards.size() - over == 1 ? "" : "s");
     std::printf("\n");
     if (!result.Winnable())
         return;
