@@ -17,6 +17,19 @@ public:
     void Draw() override;
     void DoUpdate(int time) override;
 
+    // Where it is in its travel: what tools need to set a trap to any point
+    // of its cycle and run the real motion from there.
+    struct State {
+        int y = 0;
+        bool movingDown = true;
+    };
+    State GetState() const { return State{currentScreenY, movingDown}; }
+    void SetState(const State& state)
+    {
+        currentScreenY = state.y;
+        movingDown = state.movingDown;
+    }
+
     // The rectangle the player's contact test uses; draw offsets play no part.
     int GetLeft() const { return currentScreenX; }
     int GetRight() const { return currentScreenX + drawWidth; }

@@ -1,6 +1,7 @@
 // The level checker run as a user runs it, from a working folder that holds a
 // best time: on the shipped level, on it with a key or the chest walled off,
-// and on files that are no level.
+// on files that are no level, and with the traps moving on levels made to
+// show one thing each (tests/content/levels).
 
 #include <gtest/gtest.h>
 
@@ -9,6 +10,7 @@
 #include <fstream>
 #include <initializer_list>
 #include <iterator>
+#include <sstream>
 #include <string>
 
 #include <sys/wait.h>
@@ -42,14 +44,14 @@ protected:
     }
 
     // Writes `level`, if any, to `file` in the folder and runs the checker there
-    // on it (none: its default); what it prints goes beside the folder.
-    int Check(const std::string& file, const std::string& level = "")
+    // on it (none: its default) with `options`; what it prints goes beside the folder.
+    int Check(const std::string& file, const std::string& level = "", const std::string& options = "")
     {
         if (!level.empty())
             std::ofstream(folder / file, std::ios::binary) << level;
         const std::string log = folder.string() + ".log";
         const int status = std::system(("cd '" + folder.string() + "' && '" VAULTRUN_LEVELCHECK "' " +
-                                        file + " >'" + log + "' 2>&1").c_str());
+                                        options + " " + file + " >'" + log + "' 2>&1").c_str());
         output = Contents(log);
         fs::remove(log);
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
@@ -59,6 +61,21 @@ protected:
     {
         for (const char* line : lines)
             EXPECT_NE(output.find(line), std::string::npos) << line << "\nnot in:\n" << output;
+    }
+
+    // The number after `prefix` on the line that starts with it; -1 for none.
+    int NumberAfter(const std::string& prefix) const
+    {
+        const size_t at = output.find("\n" + prefix);
+        if (at == std::string::npos && output.rfind(prefix, 0) != 0)
+            return -1;
+        const size_t from = (at == std::string::npos ? 0 : at + 1) + prefix.size();
+        return std::atoi(output.c_str() + from);
+    }
+
+    static std::string TestLevel(const std::string& name)
+    {
+        return Contents(VAULTRUN_SOURCE_DIR "/tests/content/levels/" + name);
     }
 
     static inline const std::string kShipped = Contents(VAULTRUN_SOURCE_DIR "/data/level1.txt");
@@ -72,24 +89,64 @@ TEST_F(LevelCheck, ShippedLevelIsWinnableAndTheBestTimeStaysUntouched)
     std::ofstream(folder / "level1.txt") << kShipped;
     EXPECT_EQ(Check(""), 0);
     EXPECT_EQ(output,
-              "key 1 at (750, 420): taken after 338 ticks\n"
-              "key 2 at (40, 420): taken after 679 ticks\n"
+              "level1.txt: warning: the player can go partly outside the window, at (776, 410) first\n"
+              "key 1 at (750, 420): taken after 328 ticks\n"
+              "key 2 at (40, 420): taken after 658 ticks\n"
               "key 3 at (700, 520): taken after 288 ticks\n"
-              "key 4 at (90, 70): taken after 1227 ticks\n"
-              "key 5 at (40, 220): taken after 1183 ticks\n"
-              "chest: opened and reached after 1599 ticks (23.99 s at 15 ms a tick), traps ignored\n"
+              "key 4 at (90, 70): taken after 1321 ticks\n"
+              "key 5 at (40, 220): taken after 674 ticks\n"
+              "chest: opened and reached after 1936 ticks (29.04 s at 15 ms a tick), traps ignored\n"
               "level1.txt: winnable\n");
     // Only a win inside the game writes a best time; the checker writes nothing.
     EXPECT_EQ(Contents(folder / "Score.txt"), "100");
     EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 2);
 }
 
+// Fair: no floor over a trap, every trap passed with room to spare, and a
+// clean run of at least 30 s.
+TEST_F(LevelCheck, ShippedLevelIsFairWithTheTrapsMoving)
+{
+    EXPECT_EQ(Check("level1.txt", kShipped, "--traps"), 0) << output;
+    ExpectPrinted({"standing hazards: none", "level1.txt: winnable with traps\n",
+                   "chest: opened and reached after 2028 ticks (30.42 s at 15 ms a tick), no trap touched\n"});
+    EXPECT_EQ(output.find("warning: a trap"), std::string::npos) << output;
+    EXPECT_EQ(output.find("is drawn inside"), std::string::npos) << output;
+    EXPECT_EQ(output.find("inside ground"), std::string::npos) << output;
+    EXPECT_GE(NumberAfter("tightest window: "), 10) << output;
+    EXPECT_LT(NumberAfter("tightest window: "), 108) << "the traps must need timing\n" << output;
+    EXPECT_GE(NumberAfter("chest: opened and reached after "), 2000) << output;
+}
+
+// The fastest run with traps as an input script: a header, then stretches of
+// held arrows adding up to its 2028 ticks.
+TEST_F(LevelCheck, ShippedLevelRouteIsAScriptOfTheFastestWin)
+{
+    EXPECT_EQ(Check("level1.txt", kShipped, "--route"), 0);
+    std::istringstream script(output);
+    std::string line;
+    int ticks = 0;
+    while (std::getline(script, line)) {
+        if (line.empty() || line[0] == '#')
+            continue;
+        std::istringstream fields(line);
+        int count = 0;
+        std::string held;
+        ASSERT_TRUE(fields >> count >> held) << line;
+        EXPECT_GT(count, 0);
+        EXPECT_EQ(held.find_first_not_of(held == "-" ? "-" : "UDLR"), std::string::npos) << line;
+        ticks += count;
+    }
+    EXPECT_EQ(ticks, 2028);
+}
+
 TEST_F(LevelCheck, NamesWhatIsOutOfReach)
 {
-    // Key 2's cell walled up. A hole in the floor (row 10, column 0) to drop out
-    // of the map by and a long line are only warnings.
+    // Key 2's cell and the ladder beside it walled up. A hole in the floor left
+    // of the start (row 10, column 1) to drop out of the map by and a long line
+    // are only warnings.
     std::string keyWalledUp = ShippedWith(0, 7, 'w');
-    keyWalledUp[10 * 16] = 'd';
+    keyWalledUp[7 * 16 + 1] = 'w';
+    keyWalledUp[10 * 16 + 1] = 'd';
     keyWalledUp.insert(4 * 16 - 1, "d");
     EXPECT_EQ(Check("key.txt", keyWalledUp), 1);
     ExpectPrinted({"key.txt:4:16: warning: characters after the 15th are ignored\n",
@@ -99,8 +156,59 @@ TEST_F(LevelCheck, NamesWhatIsOutOfReach)
                    "key.txt: not winnable: key 2 out of reach\n"});
 
     EXPECT_EQ(Check("chest.txt", ShippedWith(13, 0, 'w')), 1);
-    ExpectPrinted({"key 5 at (40, 220): taken after 1183 ticks\n",
+    ExpectPrinted({"key 5 at (40, 220): taken after 674 ticks\n",
                    "chest: out of reach\nchest.txt: not winnable: the chest out of reach\n"});
+}
+
+// Traps slide 54 pixels over a cycle of 108 ticks, one pixel a tick, all in
+// step from the start of a run.
+TEST_F(LevelCheck, TrapsRisingThroughAFloorAndOtherSlipsAreWarnedOf)
+{
+    // A ladder from the start up to a floor laid right over the stampers'
+    // covers, whose tops rise 10 pixels out of it; the rest is solid: keys
+    // inside blocks, and a ladder that ends under grass.
+    EXPECT_EQ(Check("over.txt", TestLevel("floor-over-traps.txt"), "--traps"), 1);
+    ExpectPrinted({"over.txt:5:3: warning: a trap comes up through this floor and hits a player "
+                   "standing still on it (x 126 to 160, y 210)\n",
+                   "over.txt:5:8: warning: a trap comes up through this floor and hits a player "
+                   "standing still on it (x 378 to 408, y 210)\n",
+                   "over.txt:10:7: warning: the top of this ladder is inside ground",
+                   "over.txt:8:15: warning: key 1 at (750, 420) is drawn inside this block\n",
+                   "key 5 at (40, 220): taken after 145 ticks",
+                   "over.txt:11:3: note: under a trap's stroke, standing still is hit (x 136 to 138, y 510)\n",
+                   "standing hazards: 6 floor cells over a trap (see the warnings); 1 cell under a trap's stroke\n",
+                   "over.txt: not winnable with traps: key 1, key 3, key 4 out of reach\n"});
+    // Plainly the same level has none of the trap warnings.
+    EXPECT_EQ(Check("over.txt"), 1);
+    EXPECT_EQ(output.find("warning: a trap"), std::string::npos) << output;
+}
+
+TEST_F(LevelCheck, AWalkUnderATrapHasAWindowOfKnownWidth)
+{
+    // Only the trap over the bottom floor (x 160 to 189, top 430 to 484)
+    // needs timing. A player on that floor (y 510) is hit while the trap's top
+    // is below 465: in 37 of the 108 phases, 26 to 62 ticks after its start.
+    // Walking right from x 134 it is tested at x 136 to 188, 27 ticks in a
+    // row, which fit the 71 safe phases in 71 - 27 + 1 = 45 ways.
+    // The start is shut in under that trap's stroke, so the level is won only
+    // between its strokes.
+    EXPECT_EQ(Check("window.txt", TestLevel("one-timed-trap.txt"), "--traps"), 0);
+    ExpectPrinted({"standing hazards: none; 2 cells under a trap's stroke\n",
+                   "tightest window: 45 ticks (675 ms of the traps' 108-tick cycle), leaving (134, 510)",
+                   "window.txt: winnable with traps\n"});
+}
+
+TEST_F(LevelCheck, AClimbThroughATrapIsWonOnlyWithoutTraps)
+{
+    // The only way up to the top floor is a ladder through the fourth trap's
+    // stroke, where the trap always fills part of the player's way.
+    const std::string level = TestLevel("climb-through-a-trap.txt");
+    EXPECT_EQ(Check("climb.txt", level), 0);
+    EXPECT_EQ(Check("climb.txt", level, "--traps"), 1);
+    ExpectPrinted({"key 4 at (90, 70): out of reach\n",
+                   "climb.txt: not winnable with traps: key 4 out of reach\n"});
+    EXPECT_EQ(output.find("tightest window"), std::string::npos);
+    EXPECT_EQ(Check("climb.txt", "", "--traps --bogus"), 2);
 }
 
 TEST_F(LevelCheck, RefusesFilesThatAreNoLevel)

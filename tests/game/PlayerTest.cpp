@@ -86,6 +86,19 @@ TEST_F(GameFixture, TrapSlidesBetweenTenAboveAndFortyFourBelowItsStart)
     };
     EXPECT_EQ(top(44), 284);
     EXPECT_EQ(top(54), 230);  // after 98 ticks in all
+
+    // A state read back and set again goes on exactly as the trap would have:
+    // what the level checker relies on to play any point of the cycle.
+    const Tqz41kTrap::State saved = trap.GetState();
+    const int after10 = top(10);
+    const int after20 = top(10);
+    trap.SetState(saved);
+    EXPECT_EQ(top(10), after10);
+    EXPECT_EQ(top(10), after20);
+    // Set at the bottom still heading down, it turns back up at once.
+    trap.SetState({284, true});
+    EXPECT_EQ(top(1), 283);
+    EXPECT_EQ(top(108), 283) << "the cycle is 108 ticks";
 }
 
 TEST_F(GameFixture, KeyGlowStaysInItsRectangleAndKeepsItsCycleAfterTheClockPassesTwoTo31)

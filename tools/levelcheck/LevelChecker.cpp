@@ -1,11 +1,14 @@
 #include "LevelChecker.h"
 
-#include "GameAssets.h"
+#include "SearchArea.h"
+#include "TrapSearch.h"
+
 #include "ImageData.h"
 #include "Tqz41kCollectibles.h"
 #include "Tqz41kMain.h"
 #include "Tqz41kPlayer.h"
 #include "Tqz41kTileManager.h"
+#include "Tqz41kTrap.h"
 
 #include <SDL.h>
 #include <fcntl.h>
@@ -26,17 +29,15 @@ using Player = Tqz41kPlayer;
 
 constexpr int kChestColumn = 14;
 constexpr int kChestRow = 0;
-constexpr int kWindowWidth = GameAssets::kWindowWidth;
-constexpr int kWindowHeight = GameAssets::kWindowHeight;
+constexpr int kWindowWidth = SearchArea::WindowWidth;
+constexpr int kWindowHeight = SearchArea::WindowHeight;
 constexpr const char* kLevelFile = "level1.txt";  // the name the game reads its level from
-// Positions searched: the window with a margin. Nothing in the map stops a
-// player who has left it from going on down for ever, so the search has to.
-constexpr int kMargin = 64;
-constexpr int kSearchWidth = kWindowWidth + 2 * kMargin;
-constexpr int kSearchHeight = kWindowHeight + 2 * kMargin;
-constexpr int kArrowCount = 4;
-constexpr int kArrows[kArrowCount] = {SDLK_LEFT, SDLK_RIGHT, SDLK_UP, SDLK_DOWN};
-constexpr int kInputs = 1 << kArrowCount;  // every combination of the arrow keys held
+constexpr int kMargin = SearchArea::Margin;
+constexpr int kSearchWidth = SearchArea::Width;
+constexpr int kSearchHeight = SearchArea::Height;
+constexpr int kArrowCount = SearchArea::ArrowCount;
+constexpr const int* kArrows = SearchArea::Arrows;
+constexpr int kInputs = SearchArea::Inputs;
 
 // The player's probes print their diagnostic lines; the checker's own report
 // must not drown in them, so standard output goes nowhere while the game runs.
@@ -172,8 +173,7 @@ bool InsideWindow(const Node& node)
 
 bool InsideSearch(const Node& node)
 {
-    return node.x >= -kMargin && node.y >= -kMargin && node.x < kWindowWidth + kMargin &&
-           node.y < kWindowHeight + kMargin;
+    return SearchArea::Inside(node.x, node.y);
 }
 
 std::string At(const std::optional<Node>& node)
@@ -194,8 +194,7 @@ void Search(Tqz41kMain& game, Player& player, const std::vector<Tqz41kCollectibl
     static_assert(Player::KeysToFind <= 5, "a set of keys taken must fit one 32-bit word");
     std::vector<uint32_t> seen(static_cast<size_t>(kSearchWidth) * kSearchHeight, 0);
     auto firstVisit = [&seen](const Node& node) {
-        uint32_t& bits = seen[static_cast<size_t>(node.y + kMargin) * kSearchWidth +
-                              static_cast<size_t>(node.x + kMargin)];
+        uint32_t& bits = seen[static_cast<size_t>(SearchArea::IndexOf(node.x, node.y))];
         const uint32_t bit = 1u << node.taken;
         const bool first = (bits & bit) == 0;
         bits |= bit;
@@ -263,10 +262,61 @@ void Search(Tqz41kMain& game, Player& player, const std::vector<Tqz41kCollectibl
             {0, 0, "the player can go partly outside the window, at " + At(outsideWindow) + " first"});
 }
 
+// Warnings for a level maker that only the map read by the game can tell: a
+// ladder that leads into a solid cell, and a key drawn over a solid cell.
+void WarnAboutPlaces(const Map& map, const std::vector<LevelChecker::Key>& keys,
+                     std::vector<LevelChecker::Warning>& warnings)
+{
+    for (int row = 0; row < Map::MapRows; ++row) {
+        for (int column = 0; column < Map::MapColumns; ++column) {
+            if (map.GetValue(column, row) != Map::TileLadder ||
+                (row > 0 && map.GetValue(column, row - 1) == Map::TileLadder))
+                continue;
+            if (row == 0 || map.GetValue(column, row - 1) != Map::TileSky)
+                warnings.push_back({row + 1, column + 1,
+                                    "the top of this ladder is inside ground: nothing to climb out into"});
+        }
+    }
+    constexpr int kKeyHalfWidth = 10, kKeyHalfHeight = 15;  // the key picture, centred on its place
+    for (size_t i = 0; i < keys.size(); ++i) {
+        const LevelChecker::Key& key = keys[i];
+        for (int row = map.MapYForScreenY(key.y - kKeyHalfHeight);
+             row <= map.MapYForScreenY(key.y + kKeyHalfHeight - 1); ++row) {
+            for (int column = map.MapXForScreenX(key.x - kKeyHalfWidth);
+                 column <= map.MapXForScreenX(key.x + kKeyHalfWidth - 1); ++column) {
+                const int cell = map.GetValue(column, row);
+                if (cell != Map::TileSky && cell != Map::TileLadder)
+                    warnings.push_back({row + 1, column + 1,
+                                        "key " + std::to_string(i + 1) + " at (" +
+                                            std::to_string(key.x) + ", " + std::to_string(key.y) +
+                                            ") is drawn inside this block"});
+            }
+        }
+    }
+}
+
+void SearchWithTraps(Tqz41kMain& game, const std::vector<TrapSearch::Place>& traps,
+                     LevelChecker::Result& result)
+{
+    WarnAboutPlaces(game.GetTileMap(), result.keys, result.warnings);
+    std::vector<TrapSearch::Place> keys;
+    for (const LevelChecker::Key& key : result.keys)
+        keys.push_back({key.x, key.y});
+    TrapSearch search(game, keys, traps);
+    search.Run(result);
+    for (const LevelChecker::Hazard& hazard : result.hazards) {
+        if (!hazard.overTrap)
+            continue;  // under a trap's stroke: what timing a trap means; listed by the caller
+        result.warnings.push_back({hazard.row + 1, hazard.column + 1,
+                                   "a trap comes up through this floor and hits a player standing still on it (" +
+                                       LevelChecker::HazardPlaces(hazard) + ")"});
+    }
+}
+
 // Starts the game in the working folder (which must hold the level file), reads
-// the key places from its roster, replaces the roster with the player and the
-// keys alone, and searches.
-void Run(LevelChecker::Result& result)
+// the key and trap places from its roster, replaces the roster with the player
+// and the keys alone (and the traps, in the mode with traps), and searches.
+void Run(LevelChecker::Mode mode, LevelChecker::Result& result)
 {
     // Keys are never drawn here; a picture that was never loaded stands in for
     // the game's own, which is private to it and equally empty in this folder.
@@ -279,9 +329,12 @@ void Run(LevelChecker::Result& result)
         result.failure = std::string("the game engine did not start: ") + SDL_GetError();
         return;
     }
+    std::vector<TrapSearch::Place> traps;
     for (int i = 0; DisplayableObject* object = game->GetDisplayableObject(i); ++i) {
         if (dynamic_cast<Tqz41kCollectibles*>(object))
             result.keys.push_back({object->GetCurrentScreenX(), object->GetCurrentScreenY(), -1});
+        if (dynamic_cast<Tqz41kTrap*>(object))
+            traps.push_back({object->GetCurrentScreenX(), object->GetCurrentScreenY()});
     }
     if (result.keys.size() != static_cast<size_t>(Player::KeysToFind)) {
         result.failure = "the game's roster does not hold " + std::to_string(Player::KeysToFind) + " keys";
@@ -290,6 +343,11 @@ void Run(LevelChecker::Result& result)
     }
     // Reads the level file as a run does.
     game->StartRun();
+    if (mode == LevelChecker::Mode::Traps) {
+        SearchWithTraps(*game, traps, result);
+        game->Deinitialise();
+        return;
+    }
 
     game->CreateObjectArray(1 + Player::KeysToFind);
     auto ownedPlayer = std::make_unique<Player>(game.get());
@@ -307,7 +365,18 @@ void Run(LevelChecker::Result& result)
 }
 }  // namespace
 
-LevelChecker::Result LevelChecker::Check(std::string_view levelText)
+std::string LevelChecker::HazardPlaces(const Hazard& hazard)
+{
+    std::string places = "x " + std::to_string(hazard.firstX);
+    if (hazard.lastX != hazard.firstX)
+        places += " to " + std::to_string(hazard.lastX);
+    places += ", y " + std::to_string(hazard.firstY);
+    if (hazard.lastY != hazard.firstY)
+        places += " to " + std::to_string(hazard.lastY);
+    return places;
+}
+
+LevelChecker::Result LevelChecker::Check(std::string_view levelText, Mode mode)
 {
     Result result;
     CheckShape(levelText, result.warnings);
@@ -327,6 +396,6 @@ LevelChecker::Result LevelChecker::Check(std::string_view levelText)
         }
     }
     const QuietStdout quiet;
-    Run(result);
+    Run(mode, result);
     return result;
 }

@@ -1,9 +1,11 @@
 // Plays a level file with the game's own code and tells whether it can be won:
-// prints each shape warning as FILE:LINE:COLUMN, then one line per key, one for
-// the chest and a verdict. Exits 0 when the level can be won, 1 when it cannot,
-// 2 when the file cannot be read (or the game cannot be run to check it).
+// prints each warning as FILE:LINE:COLUMN, then one line per key, one for the
+// chest and a verdict. Exits 0 when the level can be won, 1 when it cannot, 2
+// when the file cannot be read (or the game cannot be run to check it).
 //
-// usage: vaultrun-levelcheck [FILE]     (FILE defaults to level1.txt)
+// usage: vaultrun-levelcheck [--traps | --route] [FILE]   (FILE defaults to level1.txt)
+//   --traps  play with the traps moving and judge how fair the level is
+//   --route  print the fastest winning route with traps as an input script
 //        vaultrun-levelcheck --version
 
 #include "LevelChecker.h"
@@ -24,6 +26,49 @@ constexpr int kWinnable = 0;
 constexpr int kNotWinnable = 1;
 constexpr int kUnreadable = 2;
 
+struct Options {
+    bool traps = false;
+    bool route = false;
+    bool version = false;
+    std::string path = kDefaultLevel;
+};
+
+constexpr struct {
+    const char* name;
+    bool Options::*flag;
+} kOptions[] = {
+    {"--traps", &Options::traps},
+    {"--route", &Options::route},
+    {"--version", &Options::version},
+};
+
+constexpr const char* kUsage =
+    "usage: vaultrun-levelcheck [--traps | --route] [FILE]\n"
+    "       vaultrun-levelcheck --version\n";
+
+// False for an unknown option or a second file.
+bool ReadOptions(int argc, char** argv, Options& options)
+{
+    bool havePath = false;
+    for (int i = 1; i < argc; ++i) {
+        bool known = false;
+        for (const auto& option : kOptions) {
+            if (std::strcmp(argv[i], option.name) == 0) {
+                options.*option.flag = true;
+                known = true;
+            }
+        }
+        if (known)
+            continue;
+        if (havePath || (argv[i][0] == '-' && argv[i][1] != '\0'))
+            return false;
+        options.path = argv[i];
+        havePath = true;
+    }
+    options.traps = options.traps || options.route;
+    return true;
+}
+
 // Whole ticks to seconds with two decimals, rounded half up, without floating point.
 std::string Seconds(int ticks)
 {
@@ -32,19 +77,96 @@ std::string Seconds(int ticks)
     std::snprintf(text, sizeof text, "%lld.%02lld", centiseconds / 100, centiseconds % 100);
     return text;
 }
+
+void PrintWarnings(std::FILE* to, const std::string& path, const LevelChecker::Result& result)
+{
+    for (const LevelChecker::Warning& warning : result.warnings) {
+        std::string where = path;
+        if (warning.line > 0)
+            where += ":" + std::to_string(warning.line);
+        if (warning.column > 0)
+            where += ":" + std::to_string(warning.column);
+        std::fprintf(to, "%s: warning: %s\n", where.c_str(), warning.message.c_str());
+    }
+}
+
+// The route as the recorded-run tests read it: stretches of the same arrows.
+void PrintRoute(const std::string& path, const LevelChecker::Result& result)
+{
+    std::printf("# The fastest winning run on %s with the traps moving, as found by\n"
+                "# vaultrun-levelcheck --route. One line per stretch of held keys:\n"
+                "#   <update ticks> <arrows held: U, D, L or R, or - for none>\n"
+                "# The key press that starts the run arrives in the first pass of the first line,\n"
+                "# and every pass advances the engine clock by %d ms.\n",
+                path.c_str(), kTickMs);
+    constexpr struct {
+        unsigned bit;
+        char letter;
+    } kLetters[] = {{LevelChecker::HeldUp, 'U'},
+                    {LevelChecker::HeldDown, 'D'},
+                    {LevelChecker::HeldLeft, 'L'},
+                    {LevelChecker::HeldRight, 'R'}};
+    for (size_t tick = 0; tick < result.route.size();) {
+        const unsigned held = result.route[tick];
+        size_t end = tick;
+        while (end < result.route.size() && result.route[end] == held)
+            ++end;
+        std::string letters;
+        for (const auto& arrow : kLetters) {
+            if ((held & arrow.bit) != 0)
+                letters += arrow.letter;
+        }
+        std::printf("%zu %s\n", end - tick, letters.empty() ? "-" : letters.c_str());
+        tick = end;
+    }
+}
+
+void PrintFairness(const std::string& path, const LevelChecker::Result& result)
+{
+    for (const LevelChecker::Hazard& hazard : result.hazards) {
+        if (!hazard.overTrap)
+            std::printf("%s:%d:%d: note: under a trap's stroke, standing still is hit (%s)\n",
+                        path.c_str(), hazard.row + 1, hazard.column + 1,
+                        LevelChecker::HazardPlaces(hazard).c_str());
+    }
+    size_t over = 0;
+    for (const LevelChecker::Hazard& hazard : result.hazards)
+        over += hazard.overTrap ? 1 : 0;
+    if (over == 0)
+        std::printf("standing hazards: none");
+    else
+        std::printf("standing hazards: %zu floor cell%s over a trap (see the warnings)", over,
+                    over == 1 ? "" : "s");
+    if (result.hazards.size() > over)
+        std::printf("; %zu cell%s under a trap's stroke", result.hazards.size() - over,
+                    result.hazards.size() - over == 1 ? "" : "s");
+    std::printf("\n");
+    if (!result.Winnable())
+        return;
+    const LevelChecker::Window& window = result.tightest;
+    if (window.ticks < 0) {
+        std::printf("tightest window: none, no stretch of the route meets a trap\n");
+        return;
+    }
+    std::printf("tightest window: %d ticks (%d ms of the traps' %d-tick cycle), leaving (%d, %d) "
+                "after %d ticks, waiting again after %d\n",
+                window.ticks, window.ticks * kTickMs, result.trapPeriod, window.x, window.y,
+                window.fromTick, window.toTick);
+}
 }  // namespace
 
 int main(int argc, char** argv)
 {
-    if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+    Options options;
+    if (!ReadOptions(argc, argv, options)) {
+        std::fputs(kUsage, stderr);
+        return kUnreadable;
+    }
+    if (options.version) {
         std::printf("vaultrun-levelcheck %s\n", VAULTRUN_VERSION);
         return 0;
     }
-    if (argc > 2) {
-        std::fprintf(stderr, "usage: vaultrun-levelcheck [FILE]\n");
-        return kUnreadable;
-    }
-    const std::string path = argc == 2 ? argv[1] : kDefaultLevel;
+    const std::string& path = options.path;
     std::ifstream file(path, std::ios::binary);
     if (!file) {
         std::fprintf(stderr, "vaultrun-levelcheck: %s: cannot be read\n", path.c_str());
@@ -59,36 +181,46 @@ int main(int argc, char** argv)
     }
     text.resize(static_cast<size_t>(file.gcount()));
 
-    const LevelChecker::Result result = LevelChecker::Check(text);
-    for (const LevelChecker::Warning& warning : result.warnings) {
-        std::string where = path;
-        if (warning.line > 0)
-            where += ":" + std::to_string(warning.line);
-        if (warning.column > 0)
-            where += ":" + std::to_string(warning.column);
-        std::printf("%s: warning: %s\n", where.c_str(), warning.message.c_str());
-    }
+    const LevelChecker::Result result =
+        LevelChecker::Check(text, options.traps ? LevelChecker::Mode::Traps : LevelChecker::Mode::Plain);
+    PrintWarnings(options.route ? stderr : stdout, path, result);
     if (!result.failure.empty()) {
         std::fprintf(stderr, "vaultrun-levelcheck: %s: cannot check: %s\n", path.c_str(),
                      result.failure.c_str());
         return kUnreadable;
+    }
+    if (options.route) {
+        if (!result.Winnable()) {
+            std::fprintf(stderr, "vaultrun-levelcheck: %s: not winnable with traps: no route\n",
+                         path.c_str());
+            return kNotWinnable;
+        }
+        PrintRoute(path, result);
+        return kWinnable;
     }
 
     std::string outOfReach;
     for (size_t i = 0; i < result.keys.size(); ++i) {
         const LevelChecker::Key& key = result.keys[i];
         std::printf("key %zu at (%d, %d): ", i + 1, key.x, key.y);
-        if (key.ticks >= 0) {
-            std::printf("taken after %d ticks\n", key.ticks);
-        } else {
+        if (key.ticks < 0) {
             std::printf("out of reach\n");
             outOfReach += (outOfReach.empty() ? "key " : ", key ") + std::to_string(i + 1);
+        } else if (key.routeTicks >= 0) {
+            std::printf("taken after %d ticks on the route; a hit costs %d ticks from the start\n",
+                        key.routeTicks, key.ticks);
+        } else {
+            std::printf("taken after %d ticks\n", key.ticks);
         }
     }
+    const char* withTraps = options.traps ? " with traps" : "";
     if (result.Winnable()) {
-        std::printf("chest: opened and reached after %d ticks (%s s at %d ms a tick), traps ignored\n",
-                    result.winTicks, Seconds(result.winTicks).c_str(), kTickMs);
-        std::printf("%s: winnable\n", path.c_str());
+        std::printf("chest: opened and reached after %d ticks (%s s at %d ms a tick), %s\n",
+                    result.winTicks, Seconds(result.winTicks).c_str(), kTickMs,
+                    options.traps ? "no trap touched" : "traps ignored");
+        if (options.traps)
+            PrintFairness(path, result);
+        std::printf("%s: winnable%s\n", path.c_str(), withTraps);
         return kWinnable;
     }
     if (!outOfReach.empty()) {
@@ -101,6 +233,8 @@ int main(int argc, char** argv)
         std::printf("chest: out of reach\n");
         outOfReach = "the chest out of reach";
     }
-    std::printf("%s: not winnable: %s\n", path.c_str(), outOfReach.c_str());
+    if (options.traps)
+        PrintFairness(path, result);
+    std::printf("%s: not winnable%s: %s\n", path.c_str(), withTraps, outOfReach.c_str());
     return kNotWinnable;
 }
