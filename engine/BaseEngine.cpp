@@ -103,6 +103,8 @@ int BaseEngine::Initialise(const char* title, int width, int height, const char*
     }
     RegisterShutdownOnce();
     TTF_Init();
+    if (audioWanted)
+        audio->Open();
 
     fonts.LoadFonts();
     if (fontName && fontName[0] != '\0')
@@ -133,6 +135,7 @@ int BaseEngine::Initialise(const char* title, int width, int height, const char*
 void BaseEngine::Deinitialise()
 {
     CleanUp();
+    audio->Close();
     keyStates.reset();
 }
 

@@ -67,10 +67,31 @@ void Tqz41kMain::SetCalendarClock(std::time_t (*clock)())
 
 // ---------------------------------------------------------------- states
 
+int Tqz41kMain::GameInit()
+{
+    soundCues.Load();
+    BaseEngine::GameInit();
+    soundCues.TitleShown();
+    return 0;
+}
+
 void Tqz41kMain::KeyDown(int keyCode)
 {
+    // Handled before the rule that any key starts a run from the title.
+    if (keyCode == MuteKey) {
+        if (!muteKeyHeld)
+            soundCues.ToggleMute();
+        muteKeyHeld = true;
+        return;
+    }
     if (gameState == StateStart || (gameState == StateWon && keyCode == kSpaceKey))
         StartRun();
+}
+
+void Tqz41kMain::KeyUp(int keyCode)
+{
+    if (keyCode == MuteKey)
+        muteKeyHeld = false;
 }
 
 void Tqz41kMain::StartRun()
@@ -83,6 +104,7 @@ void Tqz41kMain::StartRun()
     for (int index = 0; DisplayableObject* object = GetDisplayableObject(index); ++index)
         object->SetVisible(true);
     RedrawWholeScreen();
+    soundCues.RunStarted();
 }
 
 void Tqz41kMain::WinGame()
@@ -90,6 +112,7 @@ void Tqz41kMain::WinGame()
     constexpr int kChestColumn = 14;
     constexpr int kChestRow = 0;
     gameState = StateWon;
+    soundCues.RunWon();
     tileMap.SetAndRedrawTile(this, kChestColumn, kChestRow, Tqz41kTileManager::TileChestClosed,
                              tileMap.ScreenXForMapX(kChestColumn),
                              tileMap.ScreenYForMapY(kChestRow));

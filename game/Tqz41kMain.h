@@ -2,6 +2,7 @@
 
 #include "BaseEngine.h"
 #include "ImageData.h"
+#include "Tqz41kSoundCues.h"
 #include "Tqz41kTileManager.h"
 
 #include <ctime>
@@ -10,8 +11,9 @@
 
 // The game driver: the title, playing and end screens, the run clock, the
 // best time kept in "Score.txt", the level map and the sixteen moving objects.
-// It reacts to key presses only to start runs; the player reads the arrow
-// keys itself, and the objects find each other through the object array.
+// It reacts to key presses only to start runs and to turn the sound on and
+// off (M); the player reads the arrow keys itself, and the objects find each
+// other through the object array.
 class Tqz41kMain : public BaseEngine {
 public:
     static constexpr int StateStart = 0;
@@ -28,7 +30,14 @@ public:
     Tqz41kMain();
     ~Tqz41kMain() override;
 
+    // M turns the sound on or off in every state and never starts a run.
+    static constexpr int MuteKey = 'm';
+
+    // Loads the sounds, then builds the roster and the title screen, whose
+    // music then starts.
+    int GameInit() override;
     void KeyDown(int keyCode) override;
+    void KeyUp(int keyCode) override;
     // Reads the best time, then replaces every object (the caller of WinGame
     // included) with a fresh, invisible roster. Returns 17, the slots filled.
     int InitialiseObjects() override;
@@ -67,6 +76,7 @@ public:
     Tqz41kTileManager& GetTileMap() { return tileMap; }
     const Tqz41kTileManager& GetTileMap() const { return tileMap; }
     const HudTexts& GetHudTexts() const { return hudTexts; }
+    Tqz41kSoundCues& GetSoundCues() { return soundCues; }
 
 private:
     void DrawTitleTexts();
@@ -86,6 +96,8 @@ private:
     ImageData endScreenImage;
     std::time_t (*calendarClock)() = &Tqz41kMain::SystemTime;
     HudTexts hudTexts;
+    Tqz41kSoundCues soundCues{this};
+    bool muteKeyHeld = false;  // a held M repeats its presses: only the first counts
 
     static std::time_t SystemTime() { return std::time(nullptr); }
 };

@@ -34,6 +34,11 @@ Tqz41kMain& GameFixture::Open(std::string_view level)
     WriteFile("level1.txt", level);
     game = std::make_unique<Tqz41kMain>();
     game->SetCalendarClock([] { return clockNow; });
+    // Silent unless a test hands in its own mixer.
+    if (mixer)
+        game->UseAudio(std::move(mixer));
+    else
+        game->DisableAudio();
     EXPECT_EQ(game->Initialise("Vaultrun", 800, 600, "", 24), 0);
     return *game;
 }

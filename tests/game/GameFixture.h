@@ -54,6 +54,8 @@ protected:
     void Ticks(int count, int heldKey = 0);
 
     static std::time_t clockNow;
+    // Given to the next Open's game; without one the game never opens audio.
+    std::unique_ptr<AudioMixer> mixer;
     std::unique_ptr<Tqz41kMain> game;
     int now = 0;  // engine clock in ms, advanced 15 per pass
 
