@@ -13,7 +13,8 @@ prefix=$E2E_TMP/prefix
 cmake --install "$build" --prefix "$prefix" >/dev/null || die "cmake --install failed"
 for file in bin/vaultrun libexec/vaultrun/vaultrun share/applications/vaultrun.desktop \
     share/icons/hicolor/64x64/apps/vaultrun.png "share/vaultrun/Cornerstone Regular.ttf" \
-    share/vaultrun/StartScreen.gif share/vaultrun/level1.txt share/vaultrun/NOTICE; do
+    share/vaultrun/StartScreen.gif share/vaultrun/level1.txt share/vaultrun/NOTICE \
+    share/vaultrun/music.ogg share/vaultrun/keyTaken.wav; do
     [ -e "$prefix/$file" ] || die "not installed: $file"
 done
 [ -x "$prefix/bin/vaultrun" ] || die "launcher not executable"

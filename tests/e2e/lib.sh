@@ -9,6 +9,9 @@
 set -u
 # The game must open a real window on the virtual display.
 unset SDL_VIDEODRIVER
+# No sound card here: SDL's dummy device opens, so the sounds are loaded and
+# mixed as on a player's machine. A script may choose another driver.
+export SDL_AUDIODRIVER=dummy
 
 E2E_TMP=$(mktemp -d /tmp/vaultrun-e2e.XXXXXX)
 XVFB_PID=""
@@ -287,12 +290,13 @@ hold() {
     note "  held $key: the player stopped at ($x, $y)"
 }
 
-# A scratch working folder holding the built pictures, font and level.
+# A scratch working folder holding the built pictures, sounds, font and level.
 make_folder() {
     local folder=$1 file
     rm -rf "$folder"
     mkdir -p "$folder"
-    for file in "$DATA"/*.png "$DATA"/*.gif "$DATA/Cornerstone Regular.ttf" "$DATA/level1.txt"; do
+    for file in "$DATA"/*.png "$DATA"/*.gif "$DATA"/*.wav "$DATA"/*.ogg \
+        "$DATA/Cornerstone Regular.ttf" "$DATA/level1.txt"; do
         cp "$file" "$folder/"
     done
 }
