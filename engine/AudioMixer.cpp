@@ -4,6 +4,8 @@
 
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
+#include <system_error>
 
 #if !defined(__EMSCRIPTEN__) && !defined(_WIN32)
 #include <fcntl.h>
@@ -75,6 +77,9 @@ bool AudioMixer::Open()
                      SDL_GetError());
         return false;
     }
+    // A WAV file shorter than its header says is damaged: left out, not
+    // played as far as it goes.
+    SDL_SetHint(SDL_HINT_WAVE_TRUNCATION, "verystrict");
     // Ogg Vorbis may come from a decoder loaded on demand; WAV needs none.
     Mix_Init(MIX_INIT_OGG);
     Mix_AllocateChannels(1 + kEffectChannels);
@@ -100,6 +105,12 @@ bool AudioMixer::LoadSound(const char* name, const char* file)
 {
     if (!open)
         return false;
+    // Only a plain file: opening a named pipe would wait for a writer forever.
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(file, error)) {
+        std::fprintf(stderr, "Sound %s left out: not a readable file\n", file);
+        return false;
+    }
     // Decoded to the device's format here, once: playing only copies samples.
     std::unique_ptr<Mix_Chunk, ChunkFree> chunk(Mix_LoadWAV(file));
     if (!chunk || chunk->alen == 0) {
