@@ -95,6 +95,7 @@ void AudioMixer::Close()
         return;
     Mix_HaltChannel(-1);
     sounds.clear();
+    queued.clear();
     Mix_CloseAudio();
     Mix_Quit();
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
@@ -126,6 +127,25 @@ bool AudioMixer::LoadSound(const char* name, const char* file)
     }
     sounds.push_back(Sound{name, std::move(chunk)});
     return true;
+}
+
+void AudioMixer::QueueSound(const char* name, const char* file)
+{
+    if (open)
+        queued.push_back(Queued{name, file});
+}
+
+void AudioMixer::LoadQueued()
+{
+    if (queued.empty())
+        return;
+    for (const Queued& sound : queued)
+        LoadSound(sound.name.c_str(), sound.file.c_str());
+    queued.clear();
+    queued.shrink_to_fit();
+    // The loop was asked for before it could sound: not a new request.
+    if (!muted && !loopName.empty() && !Mix_Playing(kLoopChannel))
+        StartChunk(Find(loopName.c_str()), true);
 }
 
 Mix_Chunk* AudioMixer::Find(const char* name) const
@@ -174,7 +194,12 @@ void AudioMixer::SetMuted(bool mute)
 
 void AudioMixer::Start(const char* name, bool loop)
 {
-    Mix_Chunk* chunk = open ? Find(name) : nullptr;
+    if (open)
+        StartChunk(Find(name), loop);
+}
+
+void AudioMixer::StartChunk(Mix_Chunk* chunk, bool loop)
+{
     if (!chunk)
         return;
     if (loop) {

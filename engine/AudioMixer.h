@@ -36,6 +36,12 @@ public:
     // one line on standard error, for a file that is missing, empty or
     // damaged: only that sound is left out. False and silent while not open.
     bool LoadSound(const char* name, const char* file);
+    // The same, put off until LoadQueued: a game's start-up shows its first
+    // frame before long files are decoded. Nothing while not open.
+    void QueueSound(const char* name, const char* file);
+    // Loads every queued sound, then starts the loop asked for meanwhile.
+    // Nothing when the queue is empty.
+    void LoadQueued();
 
     // An effect on a free channel; when all are busy the oldest makes way.
     // Nothing while muted; an unknown name plays nothing.
@@ -63,9 +69,17 @@ private:
         std::unique_ptr<Mix_Chunk, ChunkFree> chunk;
     };
 
+    struct Queued {
+        std::string name;
+        std::string file;
+    };
+
     Mix_Chunk* Find(const char* name) const;
+    // Starts a loaded sound, the loop on its own channel.
+    void StartChunk(Mix_Chunk* chunk, bool loop);
 
     std::vector<Sound> sounds;
+    std::vector<Queued> queued;
     std::string loopName;  // the loop asked for, kept while muted
     bool open = false;
     bool muted = false;

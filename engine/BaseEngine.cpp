@@ -180,6 +180,8 @@ bool BaseEngine::RunPass(int now)
     }
     GameAction();
     GameRender();
+    // Sounds a game queued at start-up load once its first frame is shown.
+    audio->LoadQueued();
     return true;
 }
 

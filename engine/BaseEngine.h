@@ -50,7 +50,8 @@ public:
     // Runs passes until the window is closed or exitCode leaves -1; always 0.
     int MainLoop();
     // One pass of the loop with the clock reading now: events, GameAction,
-    // GameRender. False when the window was closed during the events.
+    // GameRender, then the audio's queued sounds, if any, are loaded. False
+    // when the window was closed during the events.
     bool RunPass(int now);
     // Runs CleanUp, closes the audio and drops the key table.
     void Deinitialise();

@@ -9,8 +9,9 @@ namespace Files = Tqz41kSoundFiles;
 void Tqz41kSoundCues::Load()
 {
     AudioMixer& mixer = engine->GetAudio();
+    // Decoded after the title is first shown: the music takes a while.
     for (const char* file : Files::All)
-        mixer.LoadSound(file, file);
+        mixer.QueueSound(file, file);
     muted = !Tqz41kSettings::ReadSoundOn();
     mixer.SetMuted(muted);
 }

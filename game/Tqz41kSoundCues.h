@@ -9,8 +9,8 @@ class Tqz41kSoundCues {
 public:
     explicit Tqz41kSoundCues(BaseEngine* engine) : engine(engine) {}
 
-    // Loads every sound file and takes the remembered mute setting. Once the
-    // audio is open, before anything is played.
+    // Queues every sound file for loading after the first frame, and takes
+    // the remembered mute setting. Once the audio is open.
     void Load();
 
     void TitleShown();

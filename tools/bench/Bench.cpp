@@ -9,7 +9,9 @@
 //
 //   vaultrun-bench [Google Benchmark options]
 // The video driver is SDL's choice when SDL_VIDEODRIVER is set (under xvfb-run:
-// SDL_VIDEODRIVER=x11), otherwise the dummy driver.
+// SDL_VIDEODRIVER=x11), otherwise the dummy driver; the audio likewise the
+// dummy device unless SDL_AUDIODRIVER names another. Start-up is measured with
+// sound and without it, and the mixing's CPU per update tick of play.
 
 #include "BareFrame.h"
 #include "Tqz41kMain.h"
@@ -30,7 +32,9 @@
 #include <string>
 #include <vector>
 
+#include <fcntl.h>
 #include <spawn.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -93,9 +97,11 @@ void StopLibraries()
     SDL_Quit();
 }
 
-std::unique_ptr<BenchGame> StartGame()
+std::unique_ptr<BenchGame> StartGame(bool withSound = true)
 {
     auto game = std::make_unique<BenchGame>();
+    if (!withSound)
+        game->DisableAudio();
     if (game->Initialise("Vaultrun", kWidth, kHeight, kFontName, kFontSize) != 0)
         return nullptr;
     return game;
@@ -194,10 +200,15 @@ BENCHMARK(BM_BareSdlStartUpShowingAPicture)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
 
+// The audio driver a spawned game is given for a start-up without sound: one
+// that cannot open, so no sound is opened or decoded.
+constexpr const char* kNoAudioDriver = "SDL_AUDIODRIVER=no-such-driver";
+
 // Starts a program in the current folder (the data folder) with the library
 // that ends it at its first presented frame, and waits for it. False unless it
-// got there and ended with status 0.
-bool RunToFirstPresent(const char* program, const char* argument = nullptr)
+// got there and ended with status 0. Without sound, its line saying so is
+// dropped with the rest of its standard error.
+bool RunToFirstPresent(const char* program, const char* argument = nullptr, bool withSound = true)
 {
     static const std::vector<std::string> environment = [] {
         std::vector<std::string> variables;
@@ -209,13 +220,23 @@ bool RunToFirstPresent(const char* program, const char* argument = nullptr)
         return variables;
     }();
     std::vector<char*> envp;
-    for (const std::string& variable : environment)
-        envp.push_back(const_cast<char*>(variable.c_str()));
+    for (const std::string& variable : environment) {
+        if (withSound || variable.rfind("SDL_AUDIODRIVER=", 0) != 0)
+            envp.push_back(const_cast<char*>(variable.c_str()));
+    }
+    if (!withSound)
+        envp.push_back(const_cast<char*>(kNoAudioDriver));
     envp.push_back(nullptr);
     char* argv[] = {const_cast<char*>(program), const_cast<char*>(argument), nullptr};
 
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    if (!withSound)
+        posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
     pid_t child = 0;
-    if (posix_spawn(&child, program, nullptr, nullptr, argv, envp.data()) != 0)
+    const int spawned = posix_spawn(&child, program, &actions, nullptr, argv, envp.data());
+    posix_spawn_file_actions_destroy(&actions);
+    if (spawned != 0)
         return false;
     int status = 0;
     if (waitpid(child, &status, 0) != child)
@@ -278,6 +299,27 @@ BENCHMARK(BM_StartUpToTitleFrame)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
 
+// The same start-up with the audio never opened: no device, no sound decoded.
+void BM_StartUpToTitleFrameWithoutSound(benchmark::State& state)
+{
+    for (auto _ : state) {
+        auto game = StartGame(false);
+        if (!game) {
+            state.SkipWithError("the game did not start");
+            break;
+        }
+        game->RunPass(0);
+
+        state.PauseTiming();
+        EndRun(game);
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_StartUpToTitleFrameWithoutSound)
+    ->ComputeStatistics("min", Fastest)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+
 void BM_GameProgramToTitleFrame(benchmark::State& state)
 {
     for (auto _ : state) {
@@ -291,6 +333,67 @@ BENCHMARK(BM_GameProgramToTitleFrame)
     ->ComputeStatistics("min", Fastest)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
+
+void BM_GameProgramToTitleFrameWithoutSound(benchmark::State& state)
+{
+    for (auto _ : state) {
+        if (!RunToFirstPresent(VAULTRUN_GAME_PROGRAM, nullptr, false)) {
+            state.SkipWithError("the game did not present its title");
+            break;
+        }
+    }
+}
+BENCHMARK(BM_GameProgramToTitleFrameWithoutSound)
+    ->ComputeStatistics("min", Fastest)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+
+// ---------------------------------------------------------------- sound
+
+constexpr double kTickSeconds = 0.015;
+constexpr int kListenMs = 1000;
+constexpr int kEffectEveryMs = 100;
+
+double ProcessCpuSeconds()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec +
+           (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) * 1e-6;
+}
+
+// The CPU the audio takes per update tick of play, at its busiest: the music
+// with every effect channel kept sounding. The audio device's own thread mixes;
+// this process otherwise sleeps, so the process's CPU over one second of
+// sound is the mixing's, reported per 15 ms.
+void BM_AudioMixingPerTick(benchmark::State& state)
+{
+    AudioMixer mixer;
+    const char* effects[] = {"keyTaken.wav", "trapHit.wav", "runWon.wav"};
+    if (!mixer.Open() || !mixer.LoadSound("music.ogg", "music.ogg")) {
+        state.SkipWithError("no audio device or no music");
+        return;
+    }
+    for (const char* effect : effects)
+        mixer.LoadSound(effect, effect);
+    mixer.PlayLoop("music.ogg");
+    for (auto _ : state) {
+        const double before = ProcessCpuSeconds();
+        for (int ms = 0; ms < kListenMs; ms += kEffectEveryMs) {
+            for (const char* effect : effects)
+                mixer.Play(effect);
+            SDL_Delay(kEffectEveryMs);
+        }
+        state.SetIterationTime((ProcessCpuSeconds() - before) * kTickSeconds * 1000.0 / kListenMs);
+    }
+    mixer.Close();
+    StopLibraries();
+}
+BENCHMARK(BM_AudioMixingPerTick)
+    ->ComputeStatistics("min", Fastest)
+    ->Unit(benchmark::kMicrosecond)
+    ->Iterations(3)
+    ->UseManualTime();
 
 // One update tick of all sixteen objects: the player probing the map and the
 // traps (no key held), five traps sliding, five keys looking for the player.
@@ -454,8 +557,9 @@ void PrintRatio(std::ostream& out, const char* what, double seconds, const char*
 
 int main(int argc, char** argv)
 {
-    // The dummy driver unless the caller names one.
+    // The dummy drivers unless the caller names others.
     setenv("SDL_VIDEODRIVER", "dummy", 0);
+    setenv("SDL_AUDIODRIVER", "dummy", 0);
     if (chdir(VAULTRUN_DATA_DIR) != 0) {
         std::fprintf(stderr, "vaultrun-bench: cannot enter the data folder %s\n", VAULTRUN_DATA_DIR);
         return 1;
@@ -484,6 +588,8 @@ int main(int argc, char** argv)
                memcpyFloor, 1.0);
     PrintRatio(table, "  update tick", tick, "frame memcpy", memcpyFloor, 0.0);
     PrintRatio(table, "  frame before the upload", frame, "frame memcpy", memcpyFloor, 0.0);
+    PrintRatio(table, "  audio mixing per tick (its own thread)", reporter.Get("BM_AudioMixingPerTick"),
+               "frame memcpy", memcpyFloor, 0.0);
     PrintRatio(table, "  heads-up texts (in the frame)", reporter.Get("BM_HeadsUpTexts"),
                "frame memcpy", memcpyFloor, 0.0);
     PrintRatio(table, "whole-screen copy", reporter.Get("BM_WholeScreenCopy"), "frame memcpy",
@@ -494,11 +600,15 @@ int main(int argc, char** argv)
                "bare SDL start-up", reporter.Get("BM_FloorBareSdlStartUp"), 1.1);
     PrintRatio(table, "  the same / bare SDL showing a picture", reporter.Get("BM_StartUpToTitleFrame"),
                "bare SDL picture", reporter.Get("BM_BareSdlStartUpShowingAPicture"), 0.0);
+    PrintRatio(table, "  the same / the same without sound", reporter.Get("BM_StartUpToTitleFrame"),
+               "without sound", reporter.Get("BM_StartUpToTitleFrameWithoutSound"), 0.0);
     PrintRatio(table, "start-up to the title frame, whole program",
                reporter.Get("BM_GameProgramToTitleFrame"), "bare SDL program",
                reporter.Get("BM_FloorBareSdlProgram"), 1.1);
     PrintRatio(table, "  the same / bare SDL showing a picture",
                reporter.Get("BM_GameProgramToTitleFrame"), "bare SDL picture",
                reporter.Get("BM_BareSdlProgramShowingAPicture"), 0.0);
+    PrintRatio(table, "  the same / the same without sound", reporter.Get("BM_GameProgramToTitleFrame"),
+               "without sound", reporter.Get("BM_GameProgramToTitleFrameWithoutSound"), 0.0);
     return 0;
 }
