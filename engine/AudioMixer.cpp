@@ -165,7 +165,9 @@ void AudioMixer::Play(const char* name)
 
 void AudioMixer::PlayLoop(const char* name)
 {
-    if (loopName == name && (muted || !open || Mix_Playing(kLoopChannel)))
+    // The same loop is playing, muted, waiting to be loaded or unplayable:
+    // asking again changes nothing.
+    if (loopName == name)
         return;
     loopName = name;
     if (!muted)

@@ -16,7 +16,7 @@ x_start
 
 OUTPUT=$E2E_TMP/output.raw
 NO_SOUND_LINE="Playing without sound: "
-# The mixer's buffers already handed to the driver still play after M.
+# The mixer's buffers already handed to the driver still play after M is seen.
 SETTLE=0.5
 
 output_size() { stat -c %s "$OUTPUT" 2>/dev/null || echo 0; }
@@ -34,6 +34,16 @@ listen() {
     [ "$TO" -gt "$FROM" ] || check_failed "the disk driver wrote nothing for $1 s"
 }
 
+settings_say() { [ "$(cat "$folder/Settings.txt" 2>/dev/null)" = "$1" ]; }
+
+# mute_key SETTING: taps M, waits until the game has saved the setting ("sound
+# off" or "sound on"), then until the buffers already mixed have played.
+mute_key() {
+    key_tap m
+    poll 20 settings_say "$1" || check_failed "M did not save \"$1\""
+    sleep "$SETTLE"
+}
+
 check_closed_cleanly() {
     game_close
     [ "$GAME_STATUS" = 0 ] || check_failed "status $GAME_STATUS after the window was closed"
@@ -49,25 +59,23 @@ echo "case: sound on, then M"
 if game_start "$folder"; then
     listen 1
     audible "$FROM" "$TO" || check_failed "the title is silent"
-    key_tap m
-    sleep "$SETTLE"
+    mute_key "sound off"
     listen 1
     audible "$FROM" "$TO" && check_failed "the title still sounds after M"
     shows_run && check_failed "M started a run"
-    key_tap m
+    mute_key "sound on"
     key_tap space
     poll 20 shows_run || check_failed "no run started"
     listen 1
     audible "$FROM" "$TO" || check_failed "the run is silent"
-    key_tap m
-    sleep "$SETTLE"
+    mute_key "sound off"
     key_down Left
     listen 1.5
     key_up Left
     audible "$FROM" "$TO" && check_failed "the run still sounds after M"
     check_closed_cleanly
 fi
-[ "$(cat "$folder/Settings.txt" 2>/dev/null)" = "sound off" ] || check_failed "Settings.txt does not keep the sound off"
+settings_say "sound off" || check_failed "Settings.txt does not keep the sound off"
 [ "$(cat "$folder/Score.txt")" = 42 ] || check_failed "the best time changed"
 
 echo "case: muted from the last play"
@@ -76,13 +84,12 @@ if game_start "$folder"; then
     poll 20 shows_run || check_failed "no run started"
     sleep 1
     audible 0 "$(output_size)" && check_failed "a play that starts muted made a sound"
-    key_tap m
-    sleep "$SETTLE"
+    mute_key "sound on"
     listen 1
     audible "$FROM" "$TO" || check_failed "M did not bring the sound back"
     check_closed_cleanly
 fi
-[ "$(cat "$folder/Settings.txt" 2>/dev/null)" = "sound on" ] || check_failed "Settings.txt does not keep the sound on"
+settings_say "sound on" || check_failed "Settings.txt does not keep the sound on"
 
 # no_sound_case NAME: a run without sound, one line saying so, a clean close.
 no_sound_case() {
