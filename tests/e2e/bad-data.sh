@@ -360,6 +360,9 @@ sound_cases() {
     done
     spoil music.ogg truncated
     use_level win
+    # A best no run can beat: the win leaves the stored time alone.
+    printf 1 >"$FOLDER/Score.txt"
+    EXPECT_BEST=1
     EXERCISE=win
     run_case
 
