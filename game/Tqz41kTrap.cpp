@@ -29,9 +29,9 @@ void Tqz41kTrap::DoUpdate(int time)
         if (movingDown)
             game->GetSoundCues().TrapSlammed(time);  // at the bottom of its fall
         movingDown = false;
-    }
-    else if (currentScreenY <= topLimit)
+    } else if (currentScreenY <= topLimit) {
         movingDown = true;
+    }
     currentScreenY += movingDown ? 1 : -1;
 }
 
