@@ -15,6 +15,7 @@
 
 #include "BareFrame.h"
 #include "Tqz41kMain.h"
+#include "Tqz41kSoundFiles.h"
 
 #include <SDL.h>
 #include <SDL_ttf.h>
@@ -371,9 +372,6 @@ double ProcessCpuSeconds()
            (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) * 1e-6;
 }
 
-constexpr const char* kSoundFiles[] = {"runStart.wav", "keyTaken.wav", "chestUnlock.wav",
-                                       "trapHit.wav",  "ghostHome.wav", "runWon.wav",
-                                       "trapSlam.wav", "music.ogg"};
 
 // The CPU the audio takes per update tick of play. Busy: the music with every
 // effect channel kept sounding; idle: the device open and
@@ -383,15 +381,16 @@ constexpr const char* kSoundFiles[] = {"runStart.wav", "keyTaken.wav", "chestUnl
 void AudioPerTick(benchmark::State& state, bool busy)
 {
     AudioMixer mixer;
-    const char* effects[] = {"keyTaken.wav", "trapHit.wav", "runWon.wav"};
-    if (!mixer.Open() || !mixer.LoadSound("music.ogg", "music.ogg")) {
+    namespace Files = Tqz41kSoundFiles;
+    const char* effects[] = {Files::KeyTaken, Files::TrapHit, Files::RunWon};
+    if (!mixer.Open() || !mixer.LoadSound(Files::Music, Files::Music)) {
         state.SkipWithError("no audio device or no music");
         return;
     }
     for (const char* effect : effects)
         mixer.LoadSound(effect, effect);
     if (busy)
-        mixer.PlayLoop("music.ogg");
+        mixer.PlayLoop(Files::Music);
     for (auto _ : state) {
         const double before = ProcessCpuSeconds();
         for (int ms = 0; ms < kListenMs; ms += kEffectEveryMs) {
@@ -437,7 +436,7 @@ void BM_SoundFilesLoad(benchmark::State& state)
             state.SkipWithError("no audio device");
             break;
         }
-        for (const char* file : kSoundFiles)
+        for (const char* file : Tqz41kSoundFiles::All)
             mixer.QueueSound(file, file);
         state.ResumeTiming();
         mixer.LoadQueued();
