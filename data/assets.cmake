@@ -31,5 +31,15 @@ set(VAULTRUN_PICTURES
 )
 
 # One sound a line: the name the code knows it by and the file (no spaces).
+# Effects are WAV, the music loop Ogg Vorbis; each is made from
+# sound/<file stem>.txt.
 set(VAULTRUN_SOUNDS
+    "RunStartSound runStart.wav"
+    "KeyTakenSound keyTaken.wav"
+    "ChestUnlockSound chestUnlock.wav"
+    "TrapHitSound trapHit.wav"
+    "GhostHomeSound ghostHome.wav"
+    "RunWonSound runWon.wav"
+    "TrapSlamSound trapSlam.wav"
+    "MusicSound music.ogg"
 )

@@ -26,9 +26,9 @@ constexpr bool kPassesMaySleep = false;  // the browser's frames pace the game; 
 #else
 constexpr bool kPassesMaySleep = true;
 #endif
-// A frame up to this late catches up on the updates it missed, as the run's
-// clock (calendar time) went on meanwhile; a later one (a hidden page) starts
-// the schedule afresh.
+// A frame up to this late catches up on the updates it missed, so that play
+// keeps its pace through a short stall; a later one (a hidden page) starts the
+// schedule afresh.
 constexpr int kFrameCatchUpMs = 16 * kTickMs;
 constexpr unsigned int kDefaultBackground = 0xFFFF00;
 #ifdef __EMSCRIPTEN__
@@ -133,6 +133,8 @@ int BaseEngine::Initialise(const char* title, int width, int height, const char*
     // Controllers are a bonus: the keyboard plays without them.
     if (SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) < 0)
         std::fprintf(stderr, "Playing without game controllers: %s\n", SDL_GetError());
+    if (audioWanted)
+        audio->Open();
 
     if (fontName && fontName[0] != '\0')
         defaultFont = fonts.GetFont(fontName, fontSize);
@@ -169,6 +171,7 @@ int BaseEngine::Initialise(const char* title, int width, int height, const char*
 void BaseEngine::Deinitialise()
 {
     CleanUp();
+    audio->Close();
     keyStates.reset();
 }
 
@@ -272,6 +275,8 @@ bool BaseEngine::RunPass(int now)
     // Once however many window events asked, and not when a frame was just drawn.
     if (presentAgain)
         PresentScreenTexture();
+    // Sounds a game queued at start-up load once its first frame is shown.
+    audio->LoadQueued();
     return true;
 }
 

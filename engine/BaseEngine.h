@@ -1,5 +1,6 @@
 #pragma once
 
+#include "AudioMixer.h"
 #include "DirectionInput.h"
 #include "DisplayableObject.h"
 #include "FontStore.h"
@@ -51,23 +52,25 @@ public:
     // minimised, or a game controller in use was unplugged. A game pauses here.
     virtual void PlayInterrupted();
 
-    // Starts SDL and TTF, opens the fonts, the window and its surfaces, then runs
-    // GameInit. Returns 0, or 1 with a line on standard error when anything
-    // cannot be created; after a 1 only destruction is allowed. A font library
-    // that fails to start gets its line on standard error, and no text is drawn.
+    // Starts SDL and TTF, opens the audio (or goes on silent), the fonts, the
+    // window and its surfaces, then runs GameInit. Returns 0, or 1 with a line
+    // on standard error when anything cannot be created; after a 1 only
+    // destruction is allowed. A font library that fails to start gets its line
+    // on standard error, and no text is drawn.
     int Initialise(const char* title, int width, int height, const char* fontName, int fontSize);
     // Runs passes until the window is closed or exitCode leaves -1; always 0.
     // In the browser it does not return: the page's display frames run the
     // passes through RunFrame from then on.
     int MainLoop();
     // One pass of the loop with the clock reading now: events, GameAction,
-    // GameRender. False when the window was closed during the events.
+    // GameRender, then the audio's queued sounds, if any, are loaded. False
+    // when the window was closed during the events.
     bool RunPass(int now);
     // The passes one display frame at now runs when the frames set the pace
     // (the browser): one, plus one more for each further update that fell due.
     // Returns the number of updates run, or -1 once the game has ended.
     int RunFrame(int now);
-    // Runs CleanUp and drops the key table.
+    // Runs CleanUp, closes the audio and drops the key table.
     void Deinitialise();
 
     // The key table index of an SDL key code: 0..127 as themselves, the listed
@@ -147,6 +150,15 @@ public:
     FontRecord* GetFont(const char* name, int size) { return fonts.GetFont(name, size); }
     FontRecord* GetDefaultFont() const { return defaultFont; }
 
+    // The sound player, open between Initialise and Deinitialise when the
+    // machine has a device; silent otherwise.
+    AudioMixer& GetAudio() { return *audio; }
+    // Swaps in another mixer (a test's listening one); before Initialise only.
+    void UseAudio(std::unique_ptr<AudioMixer> mixer) { audio = std::move(mixer); }
+    // Before Initialise: the audio is never opened, so every request is silent
+    // and no sound file is read (tools that run a game unseen).
+    void DisableAudio() { audioWanted = false; }
+
     SDL_Surface* GetForeground() const { return foreground.get(); }
     SDL_Surface* GetBackground() const { return background.get(); }
     int GetScreenWidth() const { return screenWidth; }
@@ -185,6 +197,8 @@ protected:
     FontStore fonts;
     FontRecord* defaultFont = nullptr;  // lent by fonts
     bool surfaceLocked = false;
+    std::unique_ptr<AudioMixer> audio = std::make_unique<AudioMixer>();
+    bool audioWanted = true;
 
     // Shows the last uploaded frame in the window, black bars around it.
     void PresentScreenTexture();

@@ -35,8 +35,6 @@ constexpr size_t kScoreReadLimitBytes = 1 << 20;
 
 constexpr int kSpaceKey = 32;
 constexpr int kPauseKeys[] = {SDLK_p, SDLK_PAUSE, SDLK_ESCAPE};
-// The sound's switch: a command key, so that it never starts a run.
-constexpr int kMuteKey = SDLK_m;
 constexpr int kHudBandHeight = 40;  // pixels at the top of the window, above the map
 constexpr int kMsPerSecond = 1000;
 
@@ -113,8 +111,16 @@ Tqz41kMain::~Tqz41kMain()
 
 bool Tqz41kMain::IsCommandKey(int keyCode)
 {
-    return keyCode == kMuteKey ||
+    return keyCode == MuteKey ||
            std::find(std::begin(kPauseKeys), std::end(kPauseKeys), keyCode) != std::end(kPauseKeys);
+}
+
+int Tqz41kMain::GameInit()
+{
+    soundCues.Load();
+    BaseEngine::GameInit();
+    soundCues.TitleShown();
+    return 0;
 }
 
 void Tqz41kMain::KeyDown(int keyCode)
@@ -124,7 +130,9 @@ void Tqz41kMain::KeyDown(int keyCode)
         if (keyCode == heldCommandKey)
             return;
         heldCommandKey = keyCode;
-        if (keyCode != kMuteKey)
+        if (keyCode == MuteKey)
+            soundCues.ToggleMute();
+        else
             TogglePause();
         return;
     }
@@ -188,6 +196,7 @@ void Tqz41kMain::StartRun()
     for (int index = 0; DisplayableObject* object = GetDisplayableObject(index); ++index)
         object->SetVisible(true);
     RedrawWholeScreen();
+    soundCues.RunStarted();
 }
 
 void Tqz41kMain::WinGame()
@@ -195,6 +204,7 @@ void Tqz41kMain::WinGame()
     constexpr int kChestColumn = 14;
     constexpr int kChestRow = 0;
     gameState = StateWon;
+    soundCues.RunWon();
     tileMap.SetAndRedrawTile(this, kChestColumn, kChestRow, Tqz41kTileManager::TileChestClosed,
                              tileMap.ScreenXForMapX(kChestColumn),
                              tileMap.ScreenYForMapY(kChestRow));

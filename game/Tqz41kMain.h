@@ -4,6 +4,7 @@
 #include "ImageData.h"
 #include "PlayClock.h"
 #include "TextLine.h"
+#include "Tqz41kSoundCues.h"
 #include "Tqz41kTileManager.h"
 
 #include <optional>
@@ -12,10 +13,10 @@
 class Tqz41kPlayer;
 
 // The game driver: the title, playing and end screens, the run clock, pause,
-// the best time kept in "Score.txt", the level map and the sixteen moving
-// objects. Key and button presses start runs and pause them; the player reads
-// the held directions itself, and the objects find each other through the
-// object array.
+// the best time kept in "Score.txt", the level map, the sixteen moving
+// objects and which sound plays when. Key and button presses start runs,
+// pause them and turn the sound on and off; the player reads the held
+// directions itself, and the objects find each other through the object array.
 class Tqz41kMain : public BaseEngine {
 public:
     static constexpr int StateStart = 0;
@@ -32,6 +33,12 @@ public:
     Tqz41kMain();
     ~Tqz41kMain() override;
 
+    // M turns the sound on or off in every state and never starts a run.
+    static constexpr int MuteKey = 'm';
+
+    // Loads the sounds, then builds the roster and the title screen, whose
+    // music then starts.
+    int GameInit() override;
     // Command keys first (they never start a run), then any key on the
     // title, Space on the end screen.
     void KeyDown(int keyCode) override;
@@ -85,6 +92,7 @@ public:
     Tqz41kTileManager& GetTileMap() { return tileMap; }
     const Tqz41kTileManager& GetTileMap() const { return tileMap; }
     const HudTexts& GetHudTexts() const { return hudTexts; }
+    Tqz41kSoundCues& GetSoundCues() { return soundCues; }
 
 private:
     void DrawTitleTexts();
@@ -112,5 +120,6 @@ private:
         TextLine hiScore;
     };
     HudLines hudLines;
+    Tqz41kSoundCues soundCues{this};
 
 };

@@ -159,8 +159,10 @@ void Tqz41kPlayer::DoUpdate(int)
         DriftHome();
     } else {
         MoveWithKeys();
-        if (TouchesTrap())
+        if (TouchesTrap()) {
             ghost = true;  // the rest of the tick runs as usual
+            game->GetSoundCues().TrapHit();
+        }
         Fall();
     }
     engine->RedrawChanges();
@@ -222,6 +224,7 @@ void Tqz41kPlayer::DriftHome()
             currentScreenY += Toward(currentScreenY, StartY);
         if (IsAtStart()) {
             ghost = false;
+            game->GetSoundCues().GhostHome();
             return;
         }
     }
@@ -230,6 +233,7 @@ void Tqz41kPlayer::DriftHome()
 void Tqz41kPlayer::CollectKey()
 {
     --keysLeft;
+    game->GetSoundCues().KeyTaken(keysLeft);
     if (keysLeft <= 0)
         tileMap->SetAndRedrawTile(engine, kChestColumn, kChestRow, Tiles::TileChestOpen,
                                   tileMap->ScreenXForMapX(kChestColumn),

@@ -11,7 +11,7 @@ constexpr int kOvershoot = 8;  // it turns back once below topLimit + kHeight + 
 }  // namespace
 
 Tqz41kTrap::Tqz41kTrap(Tqz41kMain* game, int x, int y, ImageData* image)
-    : DisplayableObject(game), topLimit(y - kRise), image(image)
+    : DisplayableObject(game), game(game), topLimit(y - kRise), image(image)
 {
     currentScreenX = previousScreenX = x;
     currentScreenY = previousScreenY = y;
@@ -21,14 +21,17 @@ Tqz41kTrap::Tqz41kTrap(Tqz41kMain* game, int x, int y, ImageData* image)
     visible = false;
 }
 
-void Tqz41kTrap::DoUpdate(int)
+void Tqz41kTrap::DoUpdate(int time)
 {
     if (!visible)
         return;
-    if (currentScreenY > topLimit + drawHeight + kOvershoot)
+    if (currentScreenY > topLimit + drawHeight + kOvershoot) {
+        if (movingDown)
+            game->GetSoundCues().TrapSlammed(time);  // at the bottom of its fall
         movingDown = false;
-    else if (currentScreenY <= topLimit)
+    } else if (currentScreenY <= topLimit) {
         movingDown = true;
+    }
     currentScreenY += movingDown ? 1 : -1;
 }
 

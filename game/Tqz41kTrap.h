@@ -37,6 +37,7 @@ public:
     int GetBottom() const { return currentScreenY + drawHeight; }
 
 private:
+    Tqz41kMain* game = nullptr;  // lent: the same object as engine
     int topLimit;
     bool movingDown = true;
     ImageData* image;  // lent: the game's trap picture

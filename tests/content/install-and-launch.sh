@@ -13,7 +13,8 @@ prefix=$E2E_TMP/prefix
 cmake --install "$build" --prefix "$prefix" >/dev/null || die "cmake --install failed"
 for file in bin/vaultrun libexec/vaultrun/vaultrun share/applications/vaultrun.desktop \
     share/icons/hicolor/64x64/apps/vaultrun.png "share/vaultrun/$VAULTRUN_FONT_FILE" \
-    "share/vaultrun/$VAULTRUN_TITLE_SCREEN_PICTURE" share/vaultrun/level1.txt share/vaultrun/NOTICE; do
+    "share/vaultrun/$VAULTRUN_TITLE_SCREEN_PICTURE" share/vaultrun/level1.txt share/vaultrun/NOTICE \
+    "share/vaultrun/$VAULTRUN_MUSIC_SOUND" "share/vaultrun/$VAULTRUN_KEY_TAKEN_SOUND"; do
     [ -e "$prefix/$file" ] || die "not installed: $file"
 done
 [ -x "$prefix/bin/vaultrun" ] || die "launcher not executable"

@@ -5,7 +5,7 @@
 # every case the game must end with status 0, report nothing to the address,
 # leak and undefined-behaviour checks, and leave the stored best time's bytes
 # as they were unless a win improved it.
-# usage: bad-data.sh GAME DATA_FOLDER pictures|files [CASE_PATTERN]
+# usage: bad-data.sh GAME DATA_FOLDER pictures|files|sounds [CASE_PATTERN]
 GAME=$(realpath "$1")
 CHECKOUT_GAME=$GAME
 DATA=$(realpath "$2")
@@ -17,6 +17,7 @@ HERE=$(cd "$(dirname "$0")" && pwd)
 x_start
 
 PICTURES=$VAULTRUN_PICTURES
+SOUNDS=$VAULTRUN_SOUNDS
 FONT=$VAULTRUN_FONT_FILE
 BEST=42
 PASSED=0
@@ -61,6 +62,7 @@ begin_case() {
     LEAK_SUPPRESSIONS=$HERE/x11-leaks.supp
     WIN_DONE=shows_end
     EXPECT_SAVE_FAILURE=""
+    EXPECT_SETTINGS=""
 }
 
 use_level() {
@@ -116,6 +118,12 @@ shows_end_texts() {
     [ "$(count "$SHOT" 500x40+115+350 "$WHITE")" -gt 100 ]
 }
 
+# M before the walk: the sound goes off and the choice is saved.
+exercise_mute() {
+    key_tap m
+    exercise_walk
+}
+
 exercise_win() {
     win_run "$FOLDER"
 }
@@ -134,6 +142,8 @@ run_case() {
         kind=file
         cp "$score" "$E2E_TMP/score-before"
     fi
+    local settings_folder=no
+    [ -d "$FOLDER/Settings.txt" ] && settings_folder=yes
     if game_start "$FOLDER" ${WRAPPER[@]+"${WRAPPER[@]}"}; then
         key_tap space
         if poll 20 shows_run; then
@@ -160,6 +170,14 @@ run_case() {
     local temporaries
     temporaries=$(find "$FOLDER" -maxdepth 1 -name 'Score.txt.??????')
     [ -z "$temporaries" ] || check_failed "a temporary score file was left behind: $temporaries"
+    if [ "$settings_folder" = yes ] && [ ! -e "$FOLDER/Settings.txt/inside" ]; then
+        check_failed "the Settings.txt folder was touched"
+    fi
+    if compgen -G "$FOLDER/Settings.txt.*" >/dev/null; then
+        check_failed "a temporary settings file was left behind"
+    fi
+    [ -z "$EXPECT_SETTINGS" ] || [ "$(cat "$FOLDER/Settings.txt" 2>/dev/null)" = "$EXPECT_SETTINGS" ] ||
+        check_failed "Settings.txt does not say \"$EXPECT_SETTINGS\""
     if [ "$FAILURES" = "$CASE_FAILURES" ]; then
         echo "case $CASE: ok"
         PASSED=$((PASSED + 1))
@@ -306,6 +324,72 @@ read_only_wrapper() {
     fi
 }
 
+# ---------------------------------------------------------------- sounds
+
+sound_cases() {
+    local sound how
+    for sound in $SOUNDS; do
+        for how in missing empty truncated corrupt folder; do
+            begin_case "$sound $how"
+            spoil "$sound" "$how"
+            run_case
+        done
+    done
+    begin_case "music.ogg pipe"
+    spoil music.ogg pipe
+    run_case
+    for how in missing empty; do
+        begin_case "every sound $how"
+        for sound in $SOUNDS; do
+            spoil "$sound" "$how"
+        done
+        run_case
+    done
+    # Each effect asked for while its file is spoiled.
+    begin_case "trap sounds truncated: a trap hit"
+    for sound in trapHit.wav ghostHome.wav trapSlam.wav; do
+        spoil "$sound" truncated
+    done
+    use_level trap
+    EXERCISE=trap
+    run_case
+    begin_case "key, chest and fanfare sounds corrupt, the music truncated: a won run"
+    for sound in keyTaken.wav chestUnlock.wav runWon.wav; do
+        spoil "$sound" corrupt
+    done
+    spoil music.ogg truncated
+    use_level win
+    # A best no run can beat: the win leaves the stored time alone.
+    printf 1 >"$FOLDER/Score.txt"
+    EXPECT_BEST=1
+    EXERCISE=win
+    run_case
+
+    # The settings file: anything but "sound off" means sound on, and M saves
+    # the choice where it can.
+    for how in missing empty folder pipe; do
+        begin_case "Settings.txt $how, then M"
+        printf 'sound off\n' >"$FOLDER/Settings.txt"
+        spoil Settings.txt "$how"
+        EXERCISE=mute
+        case $how in
+            folder) ;;
+            *) EXPECT_SETTINGS="sound off" ;;
+        esac
+        run_case
+    done
+    begin_case "Settings.txt binary, then M"
+    all_bytes >"$FOLDER/Settings.txt"
+    EXERCISE=mute
+    EXPECT_SETTINGS="sound off"
+    run_case
+    begin_case "Settings.txt sound off, then M"
+    printf 'sound off\n' >"$FOLDER/Settings.txt"
+    EXERCISE=mute
+    EXPECT_SETTINGS="sound on"
+    run_case
+}
+
 # ---------------------------------------------------------------- main
 
 game_is_instrumented || die "run these cases on the sanitizer build of the game"
@@ -313,6 +397,7 @@ started=$(now_ms)
 case $GROUP in
     pictures) picture_cases ;;
     files) file_cases ;;
+    sounds) sound_cases ;;
     *) die "unknown group $GROUP" ;;
 esac
 echo "bad data ($GROUP) in $((($(now_ms) - started) / 1000)) s:"

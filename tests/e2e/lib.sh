@@ -12,6 +12,9 @@ unset SDL_VIDEODRIVER
 # The window, font and data file names, generated from data/assets.cmake
 # (build/generated/assets.sh; ctest sets this).
 . "${VAULTRUN_ASSETS:?set VAULTRUN_ASSETS to build/generated/assets.sh}"
+# No sound card here: SDL's dummy device opens, so the sounds are loaded and
+# mixed as on a player's machine. A script may choose another driver.
+export SDL_AUDIODRIVER=dummy
 
 E2E_TMP=$(mktemp -d /tmp/vaultrun-e2e.XXXXXX)
 XVFB_PID=""
@@ -293,7 +296,7 @@ hold() {
     note "  held $key: the player stopped at ($x, $y)"
 }
 
-# A scratch working folder holding the built pictures, font and level.
+# A scratch working folder holding the built pictures, sounds, font and level.
 make_folder() {
     local folder=$1 file
     rm -rf "$folder"

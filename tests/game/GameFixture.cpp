@@ -33,6 +33,11 @@ Tqz41kMain& GameFixture::Open(std::string_view level)
     WriteFile("level1.txt", level);
     game = std::make_unique<Tqz41kMain>();
     now = 0;  // a new engine's clock has not been read yet
+    // Silent unless a test hands in its own mixer.
+    if (mixer)
+        game->UseAudio(std::move(mixer));
+    else
+        game->DisableAudio();
     EXPECT_EQ(game->Initialise(GameAssets::kWindowTitle, GameAssets::kWindowWidth,
                                 GameAssets::kWindowHeight, "", GameAssets::kFontSize), 0);
     return *game;

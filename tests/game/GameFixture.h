@@ -54,6 +54,8 @@ protected:
     // Player updates only, with the given key (0 for none) held alone.
     void Ticks(int count, int heldKey = 0);
 
+    // Given to the next Open's game; without one the game never opens audio.
+    std::unique_ptr<AudioMixer> mixer;
     std::unique_ptr<Tqz41kMain> game;
     int now = 0;  // engine clock in ms, advanced 15 per pass
 

@@ -9,11 +9,14 @@
 //
 //   vaultrun-bench [Google Benchmark options]
 // The video driver is SDL's choice when SDL_VIDEODRIVER is set (under xvfb-run:
-// SDL_VIDEODRIVER=x11), otherwise the dummy driver.
+// SDL_VIDEODRIVER=x11), otherwise the dummy driver; the audio likewise the
+// dummy device unless SDL_AUDIODRIVER names another. Start-up is measured with
+// sound and without it, and the mixing's CPU per update tick of play.
 
 #include "BareFrame.h"
 #include "GameAssets.h"
 #include "Tqz41kMain.h"
+#include "Tqz41kSoundFiles.h"
 
 #include <SDL.h>
 #include <SDL_ttf.h>
@@ -31,6 +34,7 @@
 #include <string>
 #include <vector>
 
+#include <fcntl.h>
 #include <spawn.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -52,6 +56,14 @@ constexpr int kWarmUpPasses = 10;
 class BenchGame : public Tqz41kMain {
 public:
     void SetClock(int ms) { tickTime = ms; }
+    // The first pass up to its present: the sounds queued at start-up load
+    // just after it, and are not counted.
+    void PresentFirstFrame()
+    {
+        SetClock(0);
+        GameAction();
+        GameRender();
+    }
     int Clock() const { return tickTime; }
 
     void FrameBeforeUpload()
@@ -121,9 +133,11 @@ void StopLibraries()
     SDL_Quit();
 }
 
-std::unique_ptr<BenchGame> StartGame()
+std::unique_ptr<BenchGame> StartGame(bool withSound = true)
 {
     auto game = std::make_unique<BenchGame>();
+    if (!withSound)
+        game->DisableAudio();
     if (game->Initialise(GameAssets::kWindowTitle, kWidth, kHeight, GameAssets::kFontFile,
                          GameAssets::kFontSize) != 0)
         return nullptr;
@@ -223,10 +237,15 @@ BENCHMARK(BM_BareSdlStartUpShowingAPicture)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
 
+// The audio driver a spawned game is given for a start-up without sound: one
+// that cannot open, so no sound is opened or decoded.
+constexpr const char* kNoAudioDriver = "SDL_AUDIODRIVER=no-such-driver";
+
 // Starts a program in the current folder (the data folder) with the library
 // that ends it at its first presented frame, and waits for it. False unless it
-// got there and ended with status 0.
-bool RunToFirstPresent(const char* program, const char* argument = nullptr)
+// got there and ended with status 0. Without sound, its line saying so is
+// dropped with the rest of its standard error.
+bool RunToFirstPresent(const char* program, const char* argument = nullptr, bool withSound = true)
 {
     static const std::vector<std::string> environment = [] {
         std::vector<std::string> variables;
@@ -238,13 +257,23 @@ bool RunToFirstPresent(const char* program, const char* argument = nullptr)
         return variables;
     }();
     std::vector<char*> envp;
-    for (const std::string& variable : environment)
-        envp.push_back(const_cast<char*>(variable.c_str()));
+    for (const std::string& variable : environment) {
+        if (withSound || variable.rfind("SDL_AUDIODRIVER=", 0) != 0)
+            envp.push_back(const_cast<char*>(variable.c_str()));
+    }
+    if (!withSound)
+        envp.push_back(const_cast<char*>(kNoAudioDriver));
     envp.push_back(nullptr);
     char* argv[] = {const_cast<char*>(program), const_cast<char*>(argument), nullptr};
 
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    if (!withSound)
+        posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
     pid_t child = 0;
-    if (posix_spawn(&child, program, nullptr, nullptr, argv, envp.data()) != 0)
+    const int spawned = posix_spawn(&child, program, &actions, nullptr, argv, envp.data());
+    posix_spawn_file_actions_destroy(&actions);
+    if (spawned != 0)
         return false;
     int status = 0;
     if (waitpid(child, &status, 0) != child)
@@ -284,9 +313,10 @@ BENCHMARK(BM_BareSdlProgramShowingAPicture)
 
 // ---------------------------------------------------------------- the game
 
-// Construct (five pictures, the map's four), Initialise (SDL, TTF, the font,
-// window, renderer, texture, surfaces, the roster with the player's three
-// pictures, the title picture) and the first pass, which presents the title.
+// Construct (five pictures, the map's four), Initialise (SDL, TTF, the audio,
+// the font, window, renderer, texture, surfaces, the roster with the player's
+// three pictures, the title picture) and the first pass, which presents the
+// title.
 void BM_StartUpToTitleFrame(benchmark::State& state)
 {
     for (auto _ : state) {
@@ -295,7 +325,7 @@ void BM_StartUpToTitleFrame(benchmark::State& state)
             state.SkipWithError("the game did not start");
             break;
         }
-        game->RunPass(0);
+        game->PresentFirstFrame();
 
         state.PauseTiming();
         EndRun(game);
@@ -303,6 +333,27 @@ void BM_StartUpToTitleFrame(benchmark::State& state)
     }
 }
 BENCHMARK(BM_StartUpToTitleFrame)
+    ->ComputeStatistics("min", Fastest)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+
+// The same start-up with the audio never opened: no device, no sound decoded.
+void BM_StartUpToTitleFrameWithoutSound(benchmark::State& state)
+{
+    for (auto _ : state) {
+        auto game = StartGame(false);
+        if (!game) {
+            state.SkipWithError("the game did not start");
+            break;
+        }
+        game->PresentFirstFrame();
+
+        state.PauseTiming();
+        EndRun(game);
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_StartUpToTitleFrameWithoutSound)
     ->ComputeStatistics("min", Fastest)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
@@ -320,6 +371,110 @@ BENCHMARK(BM_GameProgramToTitleFrame)
     ->ComputeStatistics("min", Fastest)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
+
+void BM_GameProgramToTitleFrameWithoutSound(benchmark::State& state)
+{
+    for (auto _ : state) {
+        if (!RunToFirstPresent(VAULTRUN_GAME_PROGRAM, nullptr, false)) {
+            state.SkipWithError("the game did not present its title");
+            break;
+        }
+    }
+}
+BENCHMARK(BM_GameProgramToTitleFrameWithoutSound)
+    ->ComputeStatistics("min", Fastest)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+
+// ---------------------------------------------------------------- sound
+
+constexpr double kTickSeconds = 0.015;
+constexpr int kListenMs = 1000;
+constexpr int kEffectEveryMs = 100;
+
+double ProcessCpuSeconds()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec +
+           (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) * 1e-6;
+}
+
+
+// The CPU the audio takes per update tick of play. Busy: the music with every
+// effect channel kept sounding; idle: the device open and
+// nothing playing, which is the audio thread's own cost. The device's thread
+// mixes while this one sleeps, so the process's CPU over one second of sound
+// is the audio's, reported per 15 ms.
+void AudioPerTick(benchmark::State& state, bool busy)
+{
+    AudioMixer mixer;
+    namespace Files = Tqz41kSoundFiles;
+    const char* effects[] = {Files::KeyTaken, Files::TrapHit, Files::RunWon};
+    if (!mixer.Open() || !mixer.LoadSound(Files::Music, Files::Music)) {
+        state.SkipWithError("no audio device or no music");
+        return;
+    }
+    for (const char* effect : effects)
+        mixer.LoadSound(effect, effect);
+    if (busy)
+        mixer.PlayLoop(Files::Music);
+    for (auto _ : state) {
+        const double before = ProcessCpuSeconds();
+        for (int ms = 0; ms < kListenMs; ms += kEffectEveryMs) {
+            for (const char* effect : effects) {
+                if (busy)
+                    mixer.Play(effect);
+            }
+            SDL_Delay(kEffectEveryMs);
+        }
+        state.SetIterationTime((ProcessCpuSeconds() - before) * kTickSeconds * 1000.0 / kListenMs);
+    }
+    mixer.Close();
+    StopLibraries();
+}
+void BM_AudioPerTickBusy(benchmark::State& state)
+{
+    AudioPerTick(state, true);
+}
+BENCHMARK(BM_AudioPerTickBusy)
+    ->ComputeStatistics("min", Fastest)
+    ->Unit(benchmark::kMicrosecond)
+    ->Iterations(3)
+    ->UseManualTime();
+
+void BM_AudioPerTickIdle(benchmark::State& state)
+{
+    AudioPerTick(state, false);
+}
+BENCHMARK(BM_AudioPerTickIdle)
+    ->ComputeStatistics("min", Fastest)
+    ->Unit(benchmark::kMicrosecond)
+    ->Iterations(3)
+    ->UseManualTime();
+
+// Decoding every sound file, as the game does just after its first frame:
+// the music is most of it.
+void BM_SoundFilesLoad(benchmark::State& state)
+{
+    for (auto _ : state) {
+        state.PauseTiming();
+        AudioMixer mixer;
+        if (!mixer.Open()) {
+            state.SkipWithError("no audio device");
+            break;
+        }
+        for (const char* file : Tqz41kSoundFiles::All)
+            mixer.QueueSound(file, file);
+        state.ResumeTiming();
+        mixer.LoadQueued();
+        state.PauseTiming();
+        mixer.Close();
+        state.ResumeTiming();
+    }
+    StopLibraries();
+}
+BENCHMARK(BM_SoundFilesLoad)->ComputeStatistics("min", Fastest)->Unit(benchmark::kMillisecond);
 
 // One update tick of all sixteen objects: the player probing the map and the
 // traps (no key held), five traps sliding, five keys looking for the player.
@@ -570,8 +725,9 @@ void PrintRatio(std::ostream& out, const char* what, double seconds, const char*
 
 int main(int argc, char** argv)
 {
-    // The dummy driver unless the caller names one.
+    // The dummy drivers unless the caller names others.
     setenv("SDL_VIDEODRIVER", "dummy", 0);
+    setenv("SDL_AUDIODRIVER", "dummy", 0);
     if (chdir(VAULTRUN_DATA_DIR) != 0) {
         std::fprintf(stderr, "vaultrun-bench: cannot enter the data folder %s\n", VAULTRUN_DATA_DIR);
         return 1;
@@ -600,6 +756,10 @@ int main(int argc, char** argv)
                memcpyFloor, 1.0);
     PrintRatio(table, "  update tick", tick, "frame memcpy", memcpyFloor, 0.0);
     PrintRatio(table, "  frame before the upload", frame, "frame memcpy", memcpyFloor, 0.0);
+    PrintRatio(table, "  audio per tick, busy (its own thread)", reporter.Get("BM_AudioPerTickBusy"),
+               "frame memcpy", memcpyFloor, 0.0);
+    PrintRatio(table, "  audio per tick, idle (its own thread)", reporter.Get("BM_AudioPerTickIdle"),
+               "frame memcpy", memcpyFloor, 0.0);
     PrintRatio(table, "  heads-up texts (in the frame)", reporter.Get("BM_HeadsUpTexts"),
                "frame memcpy", memcpyFloor, 0.0);
     PrintRatio(table, "  five key glows at their largest", reporter.Get("BM_KeyGlowOvals"),
@@ -612,11 +772,15 @@ int main(int argc, char** argv)
                "bare SDL start-up", reporter.Get("BM_FloorBareSdlStartUp"), 1.1);
     PrintRatio(table, "  the same / bare SDL showing a picture", reporter.Get("BM_StartUpToTitleFrame"),
                "bare SDL picture", reporter.Get("BM_BareSdlStartUpShowingAPicture"), 0.0);
+    PrintRatio(table, "  the same / the same without sound", reporter.Get("BM_StartUpToTitleFrame"),
+               "without sound", reporter.Get("BM_StartUpToTitleFrameWithoutSound"), 0.0);
     PrintRatio(table, "start-up to the title frame, whole program",
                reporter.Get("BM_GameProgramToTitleFrame"), "bare SDL program",
                reporter.Get("BM_FloorBareSdlProgram"), 1.1);
     PrintRatio(table, "  the same / bare SDL showing a picture",
                reporter.Get("BM_GameProgramToTitleFrame"), "bare SDL picture",
                reporter.Get("BM_BareSdlProgramShowingAPicture"), 0.0);
+    PrintRatio(table, "  the same / the same without sound", reporter.Get("BM_GameProgramToTitleFrame"),
+               "without sound", reporter.Get("BM_GameProgramToTitleFrameWithoutSound"), 0.0);
     return 0;
 }

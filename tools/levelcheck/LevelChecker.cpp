@@ -324,6 +324,7 @@ void Run(LevelChecker::Mode mode, LevelChecker::Result& result)
     ImageData keyImage;
     SDL_SetHint(SDL_HINT_VIDEODRIVER, "dummy");
     auto game = std::make_unique<Tqz41kMain>();
+    game->DisableAudio();
     if (game->Initialise("Vaultrun level check", kWindowWidth, kWindowHeight, nullptr, 0) != 0) {
         // After a failed start the engine allows nothing but destruction.
         result.failure = std::string("the game engine did not start: ") + SDL_GetError();

@@ -1,0 +1,86 @@
+#pragma once
+
+#include <SDL_mixer.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+// Plays a game's sounds through SDL2_mixer: a few short effects at once over
+// one looping background track. Every sound is decoded whole when it is
+// loaded, so nothing is decoded while the game plays. It knows no sound of any
+// game: a game loads its files under names and asks for them by name. Without
+// an audio device it stays silent, and the game goes on as before.
+class AudioMixer {
+public:
+    static constexpr int kSampleRate = 44100;
+    // Sample frames per buffer: 11.6 ms, so an effect starts within one update.
+    static constexpr int kBufferFrames = 512;
+    // Effects that may sound at once; a sound's files leave headroom for this
+    // many over the loop, so that the sum never clips.
+    static constexpr int kEffectChannels = 3;
+
+    AudioMixer() = default;
+    virtual ~AudioMixer();
+    AudioMixer(const AudioMixer&) = delete;
+    AudioMixer& operator=(const AudioMixer&) = delete;
+
+    // Opens the audio device. False when there is none (no device, no driver,
+    // no server), with one line on standard error; the mixer then stays silent.
+    bool Open();
+    // Frees every sound and closes the device; nothing when it is not open.
+    void Close();
+    bool IsOpen() const { return open; }
+
+    // Decodes a WAV or Ogg Vorbis file into memory under `name`. False, with
+    // one line on standard error, for a file that is missing, empty or
+    // damaged: only that sound is left out. False and silent while not open.
+    bool LoadSound(const char* name, const char* file);
+    // The same, put off until LoadQueued: a game's start-up shows its first
+    // frame before long files are decoded. Nothing while not open.
+    void QueueSound(const char* name, const char* file);
+    // Loads every queued sound, then starts the loop asked for meanwhile.
+    // Nothing when the queue is empty.
+    void LoadQueued();
+
+    // An effect on a free channel; when all are busy the oldest makes way.
+    // Nothing while muted; an unknown name plays nothing.
+    void Play(const char* name);
+    // The background loop, repeated seamlessly until stopped; replaces another
+    // loop, leaves the same one running. While muted it is only remembered.
+    void PlayLoop(const char* name);
+    void StopLoop();
+
+    // Muting stops every sound at once; unmuting starts the loop again.
+    void SetMuted(bool mute);
+    bool IsMuted() const { return muted; }
+
+protected:
+    // Every request that muting lets through ends here: it starts the sound
+    // when the device is open and the sound loaded. Tests listen here.
+    virtual void Start(const char* name, bool loop);
+
+private:
+    struct ChunkFree {
+        void operator()(Mix_Chunk* chunk) const { Mix_FreeChunk(chunk); }
+    };
+    struct Sound {
+        std::string name;
+        std::unique_ptr<Mix_Chunk, ChunkFree> chunk;
+    };
+
+    struct Queued {
+        std::string name;
+        std::string file;
+    };
+
+    Mix_Chunk* Find(const char* name) const;
+    // Starts a loaded sound, the loop on its own channel.
+    void StartChunk(Mix_Chunk* chunk, bool loop);
+
+    std::vector<Sound> sounds;
+    std::vector<Queued> queued;
+    std::string loopName;  // the loop asked for, kept while muted
+    bool open = false;
+    bool muted = false;
+};

@@ -1,0 +1,71 @@
+#include "Tqz41kSoundCues.h"
+
+#include "BaseEngine.h"
+#include "Tqz41kSettings.h"
+#include "Tqz41kSoundFiles.h"
+
+namespace Files = Tqz41kSoundFiles;
+
+void Tqz41kSoundCues::Load()
+{
+    AudioMixer& mixer = engine->GetAudio();
+    // Decoded after the title is first shown: the music takes a while.
+    for (const char* file : Files::All)
+        mixer.QueueSound(file, file);
+    muted = !Tqz41kSettings::ReadSoundOn();
+    mixer.SetMuted(muted);
+}
+
+void Tqz41kSoundCues::Play(const char* name)
+{
+    engine->GetAudio().Play(name);
+}
+
+void Tqz41kSoundCues::TitleShown()
+{
+    engine->GetAudio().PlayLoop(Files::Music);
+}
+
+void Tqz41kSoundCues::RunStarted()
+{
+    Play(Files::RunStart);
+    engine->GetAudio().PlayLoop(Files::Music);
+}
+
+void Tqz41kSoundCues::KeyTaken(int keysLeft)
+{
+    Play(keysLeft <= 0 ? Files::ChestUnlock : Files::KeyTaken);
+}
+
+void Tqz41kSoundCues::TrapHit()
+{
+    Play(Files::TrapHit);
+}
+
+void Tqz41kSoundCues::GhostHome()
+{
+    Play(Files::GhostHome);
+}
+
+void Tqz41kSoundCues::RunWon()
+{
+    // The fanfare alone on the end screen; the music comes back with the next run.
+    engine->GetAudio().StopLoop();
+    Play(Files::RunWon);
+}
+
+void Tqz41kSoundCues::TrapSlammed(int updateTime)
+{
+    if (slammedBefore && updateTime == lastSlamTime)
+        return;
+    slammedBefore = true;
+    lastSlamTime = updateTime;
+    Play(Files::TrapSlam);
+}
+
+void Tqz41kSoundCues::ToggleMute()
+{
+    muted = !muted;
+    engine->GetAudio().SetMuted(muted);
+    Tqz41kSettings::WriteSoundOn(!muted);
+}

@@ -1,0 +1,225 @@
+// The sound files as the build makes them and the game loads them, and the
+// generator's score reader and synthesiser on their own.
+
+#include "AudioMixer.h"
+#include "SoundScore.h"
+#include "Synthesiser.h"
+#include "Tqz41kSoundFiles.h"
+
+#include <SDL.h>
+#include <SDL_mixer.h>
+#include <gtest/gtest.h>
+#include <sndfile.h>
+
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace {
+namespace Files = Tqz41kSoundFiles;
+
+const std::string kData = VAULTRUN_BINARY_DIR "/data/";
+const std::string kSources = VAULTRUN_SOURCE_DIR "/data/sound/";
+constexpr double kMinMusicSeconds = 20.0;
+// Vorbis is lossy: a decoded peak may stray this far from the written one.
+constexpr double kVorbisPeakSlack = 0.03;
+constexpr double kPcm16Step = 1.0 / 32768;
+
+struct Decoded {
+    SF_INFO info{};
+    std::vector<float> samples;
+};
+
+Decoded Decode(const std::string& path)
+{
+    Decoded decoded;
+    SNDFILE* file = sf_open(path.c_str(), SFM_READ, &decoded.info);
+    if (!file)
+        return decoded;
+    decoded.samples.resize(static_cast<size_t>(decoded.info.frames * decoded.info.channels));
+    decoded.samples.resize(static_cast<size_t>(
+        sf_readf_float(file, decoded.samples.data(), decoded.info.frames) * decoded.info.channels));
+    sf_close(file);
+    return decoded;
+}
+
+std::string Stem(const std::string& file)
+{
+    return file.substr(0, file.rfind('.'));
+}
+
+SoundScore ScoreOf(const std::string& file)
+{
+    SoundScore score;
+    std::string error;
+    EXPECT_TRUE(score.Load(kSources + Stem(file) + ".txt", error)) << error;
+    return score;
+}
+
+double Peak(const std::vector<float>& samples)
+{
+    double peak = 0.0;
+    for (float sample : samples)
+        peak = std::max(peak, static_cast<double>(std::fabs(sample)));
+    return peak;
+}
+
+bool IsMusic(const std::string& file)
+{
+    return file == Files::Music;
+}
+}  // namespace
+
+TEST(Sounds, TheGameAndTheBuildNameTheSameFilesEachFromItsOwnSource)
+{
+    std::vector<std::string> sources;
+    for (const auto& entry : std::filesystem::directory_iterator(kSources))
+        sources.push_back(Stem(entry.path().filename().string()));
+    std::vector<std::string> named;
+    for (const char* file : Files::All) {
+        EXPECT_TRUE(std::filesystem::is_regular_file(kData + file)) << file << " was not built";
+        named.push_back(Stem(file));
+    }
+    std::sort(sources.begin(), sources.end());
+    std::sort(named.begin(), named.end());
+    EXPECT_EQ(sources, named);
+}
+
+TEST(Sounds, DecodeToTheirScoresLengthAtTheGamesRateWithTheirPeakBelowFullScale)
+{
+    for (const char* file : Files::All) {
+        SCOPED_TRACE(file);
+        const SoundScore score = ScoreOf(file);
+        const Decoded sound = Decode(kData + file);
+        ASSERT_FALSE(sound.samples.empty());
+        EXPECT_EQ(sound.info.format & SF_FORMAT_TYPEMASK, IsMusic(file) ? SF_FORMAT_OGG : SF_FORMAT_WAV);
+        EXPECT_EQ(sound.info.samplerate, AudioMixer::kSampleRate);
+        EXPECT_EQ(sound.info.channels, 1);
+        EXPECT_EQ(static_cast<size_t>(sound.info.frames), Synthesiser::FrameCount(score));
+        const double peak = Peak(sound.samples);
+        EXPECT_LT(peak, 1.0);
+        EXPECT_NEAR(peak, score.peak, IsMusic(file) ? kVorbisPeakSlack : kPcm16Step);
+    }
+}
+
+TEST(Sounds, LoadWholeIntoTheGamesMixerAtTheirLength)
+{
+    AudioMixer mixer;
+    ASSERT_TRUE(mixer.Open()) << "SDL's dummy audio device";
+    int rate = 0, channels = 0;
+    Uint16 format = 0;
+    ASSERT_NE(Mix_QuerySpec(&rate, &format, &channels), 0);
+    ASSERT_EQ(rate, AudioMixer::kSampleRate);
+    const int frameBytes = channels * SDL_AUDIO_BITSIZE(format) / 8;
+    for (const char* file : Files::All) {
+        SCOPED_TRACE(file);
+        EXPECT_TRUE(mixer.LoadSound(file, (kData + file).c_str()));
+        Mix_Chunk* chunk = Mix_LoadWAV((kData + file).c_str());
+        ASSERT_NE(chunk, nullptr) << Mix_GetError();
+        EXPECT_EQ(chunk->alen / frameBytes, Synthesiser::FrameCount(ScoreOf(file)));
+        Mix_FreeChunk(chunk);
+    }
+    mixer.Close();
+}
+
+TEST(Sounds, TheMusicLoopsForTwentySecondsAndItsEndMeetsItsStartWithoutAJump)
+{
+    const Decoded music = Decode(kData + Files::Music);
+    ASSERT_TRUE(ScoreOf(Files::Music).loop);
+    ASSERT_GT(music.samples.size(), 2u);
+    EXPECT_GE(music.samples.size() / static_cast<double>(AudioMixer::kSampleRate), kMinMusicSeconds);
+    // The step from the last sample to the first against the steps inside.
+    std::vector<double> steps;
+    for (size_t i = 1; i < music.samples.size(); ++i)
+        steps.push_back(std::fabs(music.samples[i] - music.samples[i - 1]));
+    std::sort(steps.begin(), steps.end());
+    const double typicalLargeStep = steps[steps.size() * 99 / 100];
+    const double seam = std::fabs(music.samples.front() - music.samples.back());
+    EXPECT_LE(seam, typicalLargeStep) << "the seam steps further than 99 % of the steps inside";
+}
+
+TEST(Sounds, TheLoopAndAsManyEffectsAsTheMixerPlaysAtOnceStayBelowFullScale)
+{
+    double music = 0.0;
+    std::vector<double> effects;
+    for (const char* file : Files::All) {
+        const double peak = Peak(Decode(kData + file).samples);
+        if (IsMusic(file))
+            music = peak;
+        else
+            effects.push_back(peak);
+    }
+    std::sort(effects.rbegin(), effects.rend());
+    ASSERT_GE(effects.size(), static_cast<size_t>(AudioMixer::kEffectChannels));
+    double loudest = music;
+    for (int i = 0; i < AudioMixer::kEffectChannels; ++i)
+        loudest += effects[i];
+    EXPECT_LT(loudest, 1.0) << "the loop with the loudest effects at their peaks together";
+}
+
+// ---------------------------------------------------------------- generator
+
+TEST(SoundScore, PitchNamesCountSemitonesFromA440)
+{
+    const std::pair<const char*, int> pitches[] = {
+        {"A4", 69}, {"C4", 60}, {"C#5", 73}, {"Bb1", 34}, {"c0", 12}, {"B9", 131},
+        {"H4", -1}, {"C", -1},  {"C10", -1}, {"C#", -1},  {"Cb-1", -1}, {"", -1}};
+    for (const auto& [name, pitch] : pitches)
+        EXPECT_EQ(SoundScore::ParsePitch(name), pitch) << name;
+}
+
+TEST(SoundScore, MalformedScoresNameTheirLine)
+{
+    const std::string voice = "peak 0.5\nvoice v\n";
+    const std::pair<std::string, std::string> cases[] = {
+        {"voice v\nnotes C4:1\n", "no peak"},
+        {"peak 1\n", ":1: peak takes"},
+        {"peak 0.5\n", "no voice"},
+        {"peak 0.5\nnotes C4:1\n", ":2: 'notes' belongs to a voice"},
+        {voice + "notes C4\n", ":3: 'C4' is not PITCH:BEATS"},
+        {voice + "notes C4:0\n", ":3: 'C4:0' is not PITCH:BEATS"},
+        {voice + "notes H4:1\n", ":3: 'H4' is not a pitch"},
+        {voice + "notes C4>Q:1\n", ":3: 'C4>Q' is not a pitch"},
+        {voice + "notes *0 C4:1\n", ":3: a repeat is"},
+        {voice + "wave saw\n", ":3: wave is"},
+        {voice + "wave square 1\n", ":3: a square's duty"},
+        {voice + "envelope 0 0 1 0.1\n", ":3: envelope takes"},
+        {voice + "level 2\n", ":3: level takes"},
+        {voice + "soften 1\n", ":3: soften takes"},
+        {voice + "tempo fast\n", ":3: 'fast' is not a number"},
+        {voice + "volume 1\n", ":3: unknown setting 'volume'"},
+        {voice + "notes r:1\n", "voice v plays no note"},
+        {"peak 0.5\nloop\nvoice a\nnotes C4:1\nvoice b\nnotes C4:2\n", "b does not"},
+        {voice + "notes *64 C4:20\n", "at most 1024 beats"},
+    };
+    for (const auto& [text, message] : cases) {
+        SoundScore score;
+        std::string error;
+        EXPECT_FALSE(score.Parse(text, "t", error)) << text;
+        EXPECT_NE(error.find(message), std::string::npos) << text << " gave: " << error;
+    }
+}
+
+TEST(Synthesiser, RendersToItsPeakAndLengthAndWrapsALoopsRingingNotes)
+{
+    // Two beats at 60 per minute: one note, then one that rings past the end.
+    const char* text = "tempo 60\npeak 0.5\nvoice v\nwave triangle\n"
+                       "envelope 0.01 0 1 0.5\nnotes C4:1 # comment\nnotes C#4:1\n";
+    SoundScore score;
+    std::string error;
+    ASSERT_TRUE(score.Parse(text, "t", error)) << error;
+    const std::vector<float> once = Synthesiser::Render(score);
+    EXPECT_EQ(once.size(), Synthesiser::FrameCount(score));
+    EXPECT_EQ(once.size(), static_cast<size_t>(2.5 * Synthesiser::kSampleRate));
+    EXPECT_NEAR(Peak(once), 0.5, 1e-6);
+    EXPECT_EQ(once, Synthesiser::Render(score)) << "the same score gives the same samples";
+    EXPECT_EQ(once.front(), 0.0f) << "a note starts from silence";
+
+    ASSERT_TRUE(score.Parse(std::string("loop\n") + text, "t", error)) << error;
+    const std::vector<float> looped = Synthesiser::Render(score);
+    EXPECT_EQ(looped.size(), static_cast<size_t>(2 * Synthesiser::kSampleRate));
+    EXPECT_NE(looped.front(), 0.0f) << "the second note's release carries over the seam";
+}

@@ -1,0 +1,153 @@
+// The engine's mixer on SDL's dummy audio device: which files it takes, and
+// which requests reach the point where a sound starts, muted or not.
+
+#include "AudioMixer.h"
+
+#include <SDL_mixer.h>
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+
+const std::string kGoodWav = VAULTRUN_BINARY_DIR "/data/keyTaken.wav";
+const std::string kGoodOgg = VAULTRUN_BINARY_DIR "/data/music.ogg";
+
+class ListeningMixer : public AudioMixer {
+public:
+    std::vector<std::string> heard;
+
+protected:
+    void Start(const char* name, bool loop) override
+    {
+        heard.push_back(std::string(loop ? "loop " : "") + name);
+        AudioMixer::Start(name, loop);
+    }
+};
+
+std::string ReadBytes(const std::string& path)
+{
+    std::ifstream file(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(file), {}};
+}
+
+class AudioMixerTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        folder = std::filesystem::temp_directory_path() / ("vaultrun-audio-" + std::to_string(getpid()));
+        std::filesystem::create_directories(folder);
+    }
+    void TearDown() override { std::filesystem::remove_all(folder); }
+    std::string Write(const std::string& name, const std::string& bytes)
+    {
+        const std::string path = (folder / name).string();
+        std::ofstream(path, std::ios::binary) << bytes;
+        return path;
+    }
+
+    std::filesystem::path folder;
+};
+
+}  // namespace
+
+TEST_F(AudioMixerTest, LeavesOutEachSpoiledFileWithOneLineAndKeepsTheRest)
+{
+    const std::string wav = ReadBytes(kGoodWav);
+    const std::string ogg = ReadBytes(kGoodOgg);
+    ASSERT_GT(wav.size(), 1000u);
+    std::string corrupt = wav;
+    for (size_t i = 40; i < corrupt.size(); ++i)
+        corrupt[i] = static_cast<char>(~corrupt[i]);
+    const std::string folderPath = (folder / "folder.wav").string();
+    std::filesystem::create_directory(folderPath);
+    const std::string pipePath = (folder / "pipe.ogg").string();
+    ASSERT_EQ(mkfifo(pipePath.c_str(), 0600), 0);
+
+    const std::pair<std::string, std::string> spoiled[] = {
+        {"missing", (folder / "missing.wav").string()},
+        {"empty", Write("empty.wav", "")},
+        {"truncated WAV", Write("truncated.wav", wav.substr(0, wav.size() / 2))},
+        {"WAV with its sizes inverted", Write("corrupt.wav", corrupt)},
+        {"text", Write("text.wav", "This is not what it seems to be.\n")},
+        {"header only", Write("header.ogg", ogg.substr(0, 58))},
+        {"folder", folderPath},
+        {"named pipe", pipePath},
+    };
+    ListeningMixer mixer;
+    ASSERT_TRUE(mixer.Open());
+    for (const auto& [what, path] : spoiled) {
+        testing::internal::CaptureStderr();
+        EXPECT_FALSE(mixer.LoadSound("spoiled", path.c_str())) << what;
+        const std::string said = testing::internal::GetCapturedStderr();
+        EXPECT_EQ(said.rfind("Sound " + path + " left out: ", 0), 0u) << what << ": " << said;
+        EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << what << ": " << said;
+    }
+    EXPECT_TRUE(mixer.LoadSound("good", kGoodWav.c_str()));
+    EXPECT_TRUE(mixer.LoadSound("music", kGoodOgg.c_str()));
+    mixer.Play("spoiled");
+    mixer.Play("good");
+    EXPECT_EQ(Mix_Playing(-1), 1) << "the spoiled sound plays nothing, the good one plays";
+    mixer.Close();
+}
+
+TEST(AudioMixer, MutingStopsEverythingLetsNothingThroughAndUnmutingBringsBackTheLoop)
+{
+    ListeningMixer mixer;
+    ASSERT_TRUE(mixer.Open());
+    ASSERT_TRUE(mixer.LoadSound("music", kGoodOgg.c_str()));
+    ASSERT_TRUE(mixer.LoadSound("ping", kGoodWav.c_str()));
+    mixer.PlayLoop("music");
+    mixer.PlayLoop("music");  // already running: not started again
+    for (int effect = 0; effect < 5; ++effect)
+        mixer.Play("ping");
+    EXPECT_EQ(Mix_Playing(-1), 1 + AudioMixer::kEffectChannels) << "the oldest effects make way";
+    EXPECT_THAT(mixer.heard, ElementsAre("loop music", "ping", "ping", "ping", "ping", "ping"));
+
+    mixer.heard.clear();
+    mixer.SetMuted(true);
+    EXPECT_EQ(Mix_Playing(-1), 0);
+    mixer.Play("ping");
+    mixer.PlayLoop("music");
+    EXPECT_THAT(mixer.heard, IsEmpty());
+
+    mixer.SetMuted(false);
+    EXPECT_THAT(mixer.heard, ElementsAre("loop music"));
+    mixer.StopLoop();
+    mixer.SetMuted(true);
+    mixer.SetMuted(false);
+    EXPECT_THAT(mixer.heard, ElementsAre("loop music")) << "a stopped loop stays stopped";
+    mixer.Close();
+}
+
+TEST(AudioMixer, WithoutADeviceItSaysSoOnceAndEveryCallIsSilent)
+{
+    setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
+    ListeningMixer mixer;
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(mixer.Open());
+    EXPECT_FALSE(mixer.LoadSound("ping", kGoodWav.c_str()));
+    const std::string said = testing::internal::GetCapturedStderr();
+    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    EXPECT_EQ(said.rfind("Playing without sound: no audio device could be opened (", 0), 0u) << said;
+    EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
+    mixer.PlayLoop("music");
+    mixer.Play("ping");
+    mixer.SetMuted(true);
+    mixer.SetMuted(false);
+    mixer.StopLoop();
+    mixer.Close();
+    EXPECT_FALSE(mixer.IsOpen());
+}
