@@ -1,3 +1,4 @@
+#include "InputScript.h"
 #include "EngineTestSupport.h"
 #include "Letterbox.h"
 #include "PlayClock.h"
@@ -28,15 +29,6 @@ void PushKey(SDL_Keycode key, Uint16 modifiers = KMOD_NONE, Uint8 repeat = 0)
 {
     SDL_Event event{};
     event.key = {SDL_KEYDOWN, 0, 0, SDL_PRESSED, repeat, 0, 0, {SDL_SCANCODE_UNKNOWN, key, modifiers, 0}};
-    SDL_PushEvent(&event);
-}
-
-void PushWindowEvent(const BaseEngine& engine, Uint8 what)
-{
-    SDL_Event event{};
-    event.type = SDL_WINDOWEVENT;
-    event.window.windowID = engine.GetWindowId();
-    event.window.event = what;
     SDL_PushEvent(&event);
 }
 
@@ -98,17 +90,17 @@ TEST_F(DesktopEngineTest, WindowEventsShowTheLastFrameAgainOncePerPassWithoutDra
                             SDL_WINDOWEVENT_MAXIMIZED, SDL_WINDOWEVENT_SIZE_CHANGED};
     int expected = first;
     for (Uint8 what : asking) {
-        PushWindowEvent(engine, what);
+        InputScript::PushWindowEvent(engine, what);
         engine.RunPass(now += 15);
         EXPECT_EQ(engine.GetPresentCount(), ++expected) << int{what};
     }
     for (Uint8 what : asking)
-        PushWindowEvent(engine, what);
+        InputScript::PushWindowEvent(engine, what);
     engine.RunPass(now += 15);
     EXPECT_EQ(engine.GetPresentCount(), ++expected);  // all at once: shown once
 
     // A frame drawn in the same pass is the present the window asked for.
-    PushWindowEvent(engine, SDL_WINDOWEVENT_EXPOSED);
+    InputScript::PushWindowEvent(engine, SDL_WINDOWEVENT_EXPOSED);
     engine.RedrawChanges();
     engine.RunPass(now += 15);
     EXPECT_EQ(engine.GetPresentCount(), ++expected);
@@ -118,7 +110,7 @@ TEST_F(DesktopEngineTest, FocusLossAndMinimisingInterruptPlay)
 {
     for (Uint8 what : {SDL_WINDOWEVENT_FOCUS_LOST, SDL_WINDOWEVENT_MINIMIZED, SDL_WINDOWEVENT_HIDDEN,
                        SDL_WINDOWEVENT_FOCUS_GAINED, SDL_WINDOWEVENT_MOVED})
-        PushWindowEvent(engine, what);
+        InputScript::PushWindowEvent(engine, what);
     engine.RunPass(now += 15);
     EXPECT_EQ(engine.interruptions, 2);
     EXPECT_EQ(engine.GetPresentCount(), 1);  // nothing to show again

@@ -1,3 +1,4 @@
+#include "InputScript.h"
 #include "GameFixture.h"
 #include "VirtualController.h"
 
@@ -8,15 +9,6 @@
 #include <tuple>
 
 namespace {
-
-void PushWindowEvent(const BaseEngine& engine, Uint8 what)
-{
-    SDL_Event event{};
-    event.type = SDL_WINDOWEVENT;
-    event.window.windowID = engine.GetWindowId();
-    event.window.event = what;
-    SDL_PushEvent(&event);
-}
 
 void PushKey(SDL_Keycode key, bool down = true, Uint16 modifiers = KMOD_NONE)
 {
@@ -43,7 +35,7 @@ TEST_F(GameFixture, AnExposedTitleIsShownAgainOnceWithoutDrawingAFrame)
     Pass();
     Pass();
     const int shown = game->GetPresentCount();
-    PushWindowEvent(*game, SDL_WINDOWEVENT_EXPOSED);
+    InputScript::PushWindowEvent(*game, SDL_WINDOWEVENT_EXPOSED);
     Pass();
     EXPECT_EQ(game->GetPresentCount(), shown + 1);
     Pass();
@@ -105,19 +97,19 @@ TEST_F(GameFixture, FocusLossAndMinimisingPauseARunButNotTheTitleOrEndScreen)
 {
     for (Uint8 what : {SDL_WINDOWEVENT_FOCUS_LOST, SDL_WINDOWEVENT_MINIMIZED}) {
         Open();
-        PushWindowEvent(*game, what);
+        InputScript::PushWindowEvent(*game, what);
         Pass();
         EXPECT_FALSE(game->IsPaused());
         game->StartRun();
-        PushWindowEvent(*game, what);
+        InputScript::PushWindowEvent(*game, what);
         Pass();
         EXPECT_TRUE(game->IsPaused()) << int{what};
-        PushWindowEvent(*game, SDL_WINDOWEVENT_FOCUS_GAINED);  // the player goes on, not the window
+        InputScript::PushWindowEvent(*game, SDL_WINDOWEVENT_FOCUS_GAINED);  // the player goes on, not the window
         Pass();
         EXPECT_TRUE(game->IsPaused());
     }
     WinRunAfter(3);
-    PushWindowEvent(*game, SDL_WINDOWEVENT_FOCUS_LOST);
+    InputScript::PushWindowEvent(*game, SDL_WINDOWEVENT_FOCUS_LOST);
     Pass();
     EXPECT_FALSE(game->IsPaused());
 }

@@ -3,21 +3,6 @@
 
 #include <SDL.h>
 
-#include <fstream>
-#include <sstream>
-
-namespace {
-
-std::string ShippedLevel()
-{
-    std::ifstream file(VAULTRUN_SOURCE_DIR "/data/level1.txt");
-    std::ostringstream text;
-    text << file.rdbuf();
-    return text.str();
-}
-
-}  // namespace
-
 // The recorded script wins the shipped level through real key events and the
 // engine's own passes: keys taken, traps timed, chest opened and reached.
 TEST_F(GameFixture, RecordedRunWinsTheShippedLevel)

@@ -5,6 +5,8 @@
 #include <SDL.h>
 
 #include <filesystem>
+#include <fstream>
+#include <sstream>
 
 #include <stdlib.h>
 
@@ -12,6 +14,14 @@ const char* const GameFixture::kLevel =
     "dddddddddddddde\nwwwwwwwwwwwwwww\nddddddddddddddd\nadddddddddddddd\nddddddddddddddd\n"
     "ddvdddddddddddd\nddvdddddddddddd\nddvdddddddddddd\nddvdddddddddddd\nddddddddddddddd\n"
     "wwwwwwwwwwwwwww\n";
+
+std::string GameFixture::ShippedLevel()
+{
+    std::ifstream file(VAULTRUN_SOURCE_DIR "/data/level1.txt");
+    std::ostringstream text;
+    text << file.rdbuf();
+    return text.str();
+}
 
 void GameFixture::SetUp()
 {

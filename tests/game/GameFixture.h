@@ -32,6 +32,9 @@ protected:
         return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
     }
 
+    // The shipped level's text, as the game reads it.
+    static std::string ShippedLevel();
+
     // The game on the dummy driver without a font, in the title state.
     Tqz41kMain& Open(std::string_view level = kLevel);
     // Opened and a run started.

@@ -71,14 +71,6 @@ protected:
     std::vector<std::string> heard;
 };
 
-std::string ShippedLevel()
-{
-    std::ifstream file(VAULTRUN_SOURCE_DIR "/data/level1.txt");
-    std::ostringstream text;
-    text << file.rdbuf();
-    return text.str();
-}
-
 }  // namespace
 
 TEST_F(SoundCues, AWonRunAsksForEachEventsSoundAndOneSlamForAllTraps)

@@ -50,6 +50,15 @@ void InputScript::PushKey(int keyCode, bool down)
     SDL_PushEvent(&event);
 }
 
+void InputScript::PushWindowEvent(const BaseEngine& engine, Uint8 what)
+{
+    SDL_Event event{};
+    event.type = SDL_WINDOWEVENT;
+    event.window.windowID = engine.GetWindowId();
+    event.window.event = what;
+    SDL_PushEvent(&event);
+}
+
 void InputScript::HoldOnly(const std::string& held, std::string& current) const
 {
     for (const auto& arrow : kArrows) {

@@ -34,6 +34,8 @@ public:
 
     // Pushes a key event into SDL's queue, as the window would.
     static void PushKey(int keyCode, bool down);
+    // Pushes a window event (an SDL_WindowEventID) for the engine's window.
+    static void PushWindowEvent(const BaseEngine& engine, Uint8 what);
     static constexpr int kPassMs = 15;
 
 private:
