@@ -17,6 +17,12 @@ import { decodePng } from './png.mjs';
 const [webBuild, winLevel] = process.argv.slice(2).map((arg) => path.resolve(arg));
 const dist = path.join(webBuild, 'dist');
 const stage = path.join(webBuild, 'game', 'web', 'stage');  // the packed data, as files
+// The data files by the names the code knows them by, from the asset list as
+// the native data build wrote it for the shell tests (NAME='file' lines).
+const assets = Object.fromEntries(
+  fs.readFileSync(path.join(webBuild, 'native', 'generated', 'assets.sh'), 'utf8')
+    .split('\n').map((line) => /^(VAULTRUN_\w+)='?([^']*)'?$/.exec(line)).filter(Boolean)
+    .map((match) => [match[1], match[2]]));
 
 const SKY = 0x87ceeb;
 const BLACK = 0x000000;
@@ -208,8 +214,8 @@ function pageSize() {
 // ---------------------------------------------------------------- the run
 
 async function main() {
-  const title = picture('StartScreen.gif');
-  const end = picture('EndScreen.gif');
+  const title = picture(assets.VAULTRUN_TITLE_SCREEN_PICTURE);
+  const end = picture(assets.VAULTRUN_END_SCREEN_PICTURE);
   const titleShown = (image) => sameRegion(image, title, { x: 0, y: 285, w: 800, h: 280 })
     && [[{ x: 115, y: 130, w: 400, h: 40 }, TITLE_RED], [{ x: 115, y: 250, w: 500, h: 40 }, WHITE],
       [{ x: 115, y: 570, w: 685, h: 30 }, WHITE]]
