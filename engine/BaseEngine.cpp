@@ -139,7 +139,10 @@ int BaseEngine::Initialise(const char* title, int width, int height, const char*
     if (fontName && fontName[0] != '\0')
         defaultFont = fonts.GetFont(fontName, fontSize);
 
-    window.reset(SDL_CreateWindow(title, kWindowX, kWindowY, width, height, kWindowFlags));
+    // Hidden until the renderer exists: making it may replace the window, and
+    // a window shown before that would flash up and vanish again.
+    window.reset(
+        SDL_CreateWindow(title, kWindowX, kWindowY, width, height, kWindowFlags | SDL_WINDOW_HIDDEN));
     if (Failed(window.get(), "window"))
         return 1;
     renderer.reset(SDL_CreateRenderer(window.get(), -1, 0));
@@ -155,6 +158,7 @@ int BaseEngine::Initialise(const char* title, int width, int height, const char*
     SDL_RenderSetLogicalSize(renderer.get(), width, height);
     SDL_SetRenderDrawColor(renderer.get(), 0, 0, 0, SDL_ALPHA_OPAQUE);
     ChooseScale();
+    SDL_ShowWindow(window.get());
     foreground.reset(CreateScreenSurface(width, height));
     if (Failed(foreground.get(), "foreground surface"))
         return 1;
