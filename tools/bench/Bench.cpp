@@ -313,14 +313,14 @@ BENCHMARK(BM_BareSdlProgramShowingAPicture)
 
 // ---------------------------------------------------------------- the game
 
-// Construct (five pictures, the map's four), Initialise (SDL, TTF, the audio,
-// the font, window, renderer, texture, surfaces, the roster with the player's
-// three pictures, the title picture) and the first pass, which presents the
-// title.
-void BM_StartUpToTitleFrame(benchmark::State& state)
+// Construct (five pictures, the map's four), Initialise (SDL, TTF, the audio
+// unless withSound is false, the font, window, renderer, texture, surfaces, the
+// roster with the player's three pictures, the title picture) and the first
+// pass, which presents the title.
+void StartUpToTitleFrame(benchmark::State& state, bool withSound)
 {
     for (auto _ : state) {
-        auto game = StartGame();
+        auto game = StartGame(withSound);
         if (!game) {
             state.SkipWithError("the game did not start");
             break;
@@ -331,56 +331,39 @@ void BM_StartUpToTitleFrame(benchmark::State& state)
         EndRun(game);
         state.ResumeTiming();
     }
+}
+
+// The real program from spawn to its first presented frame; without sound it
+// runs on an audio driver that does not exist.
+void GameProgramToTitleFrame(benchmark::State& state, bool withSound)
+{
+    for (auto _ : state) {
+        if (!RunToFirstPresent(VAULTRUN_GAME_PROGRAM, nullptr, withSound)) {
+            state.SkipWithError("the game did not present its title");
+            break;
+        }
+    }
+}
+
+void BM_StartUpToTitleFrame(benchmark::State& state) { StartUpToTitleFrame(state, true); }
+void BM_StartUpToTitleFrameWithoutSound(benchmark::State& state) { StartUpToTitleFrame(state, false); }
+void BM_GameProgramToTitleFrame(benchmark::State& state) { GameProgramToTitleFrame(state, true); }
+void BM_GameProgramToTitleFrameWithoutSound(benchmark::State& state)
+{
+    GameProgramToTitleFrame(state, false);
 }
 BENCHMARK(BM_StartUpToTitleFrame)
     ->ComputeStatistics("min", Fastest)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
-
-// The same start-up with the audio never opened: no device, no sound decoded.
-void BM_StartUpToTitleFrameWithoutSound(benchmark::State& state)
-{
-    for (auto _ : state) {
-        auto game = StartGame(false);
-        if (!game) {
-            state.SkipWithError("the game did not start");
-            break;
-        }
-        game->PresentFirstFrame();
-
-        state.PauseTiming();
-        EndRun(game);
-        state.ResumeTiming();
-    }
-}
 BENCHMARK(BM_StartUpToTitleFrameWithoutSound)
     ->ComputeStatistics("min", Fastest)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
-
-void BM_GameProgramToTitleFrame(benchmark::State& state)
-{
-    for (auto _ : state) {
-        if (!RunToFirstPresent(VAULTRUN_GAME_PROGRAM)) {
-            state.SkipWithError("the game did not present its title");
-            break;
-        }
-    }
-}
 BENCHMARK(BM_GameProgramToTitleFrame)
     ->ComputeStatistics("min", Fastest)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
-
-void BM_GameProgramToTitleFrameWithoutSound(benchmark::State& state)
-{
-    for (auto _ : state) {
-        if (!RunToFirstPresent(VAULTRUN_GAME_PROGRAM, nullptr, false)) {
-            state.SkipWithError("the game did not present its title");
-            break;
-        }
-    }
-}
 BENCHMARK(BM_GameProgramToTitleFrameWithoutSound)
     ->ComputeStatistics("min", Fastest)
     ->Unit(benchmark::kMillisecond)
