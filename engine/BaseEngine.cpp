@@ -274,11 +274,16 @@ bool BaseEngine::RunPass(int now)
         if (!HandleEvent(event))
             return false;
     }
+    const int presentsBefore = presentCount;
     GameAction();
     GameRender();
-    // Once however many window events asked, and not when a frame was just drawn.
-    if (presentAgain)
-        PresentScreenTexture();
+    // However many window events asked: once on this pass, unless a frame was
+    // just drawn, and once on the next.
+    if (passesToPresentAgain > 0) {
+        if (presentCount == presentsBefore)
+            PresentScreenTexture();
+        --passesToPresentAgain;
+    }
     // Sounds a game queued at start-up load once its first frame is shown.
     audio->LoadQueued();
     return true;
@@ -376,14 +381,14 @@ void BaseEngine::HandleWindowEvent(const SDL_WindowEvent& event)
     switch (event.event) {
     case SDL_WINDOWEVENT_SIZE_CHANGED:
         ChooseScale();
-        presentAgain = true;
+        PresentAgain();
         break;
     // The window system keeps nothing of a window it hid or covered.
     case SDL_WINDOWEVENT_SHOWN:
     case SDL_WINDOWEVENT_EXPOSED:
     case SDL_WINDOWEVENT_RESTORED:
     case SDL_WINDOWEVENT_MAXIMIZED:
-        presentAgain = true;
+        PresentAgain();
         break;
     // Not on hiding: making the renderer hides and shows a new window, and a
     // window hidden in play is minimised or loses the focus as well.
@@ -429,7 +434,15 @@ void BaseEngine::ToggleFullScreen()
         std::fprintf(stderr, "Unable to switch full screen: %s\n", SDL_GetError());
     // Some window systems resize without telling; choosing again costs nothing.
     ChooseScale();
-    presentAgain = true;
+    PresentAgain();
+}
+
+void BaseEngine::PresentAgain()
+{
+    // Twice: a window's drawing buffer may keep its old size for the first
+    // present after a resize, and a resize SDL announced before it happened
+    // (full screen under a slow window manager) comes back as an expose only.
+    passesToPresentAgain = 2;
 }
 
 bool BaseEngine::IsFullScreen() const
@@ -540,7 +553,6 @@ void BaseEngine::GameRender()
 
 void BaseEngine::PresentScreenTexture()
 {
-    presentAgain = false;
     if (!renderer || !screenTexture)
         return;
     // The clear paints the letterbox bars black; the texture covers the rest.

@@ -207,7 +207,7 @@ private:
     GameControllers controllers;
     DirectionInput directionInput{*this, controllers};
     bool paused = false;
-    bool presentAgain = false;  // the window system asked for the picture again
+    int passesToPresentAgain = 0;  // the window system asked for the picture again
     bool pictureFillsWindow = true;  // no letterbox bars to clear
     int presentCount = 0;
 
@@ -222,6 +222,8 @@ private:
     void HandleWindowEvent(const SDL_WindowEvent& event);
     // Whole-multiple scaling where it fits the window's present size.
     void ChooseScale();
+    // Shows the last frame again, on this pass and the next.
+    void PresentAgain();
     // Blits a rendered line with its top left at (x, y), giving a locked
     // foreground's lock back around the blit. Null target means the foreground.
     void BlitText(SDL_Surface* rendered, int x, int y, SDL_Surface* target);

@@ -79,31 +79,36 @@ TEST(PlayClock, CountsOnlyRunningTimeAcrossTheClockWrapAndNeverBackwards)
     EXPECT_EQ(clock.ElapsedMs(7), 0);
 }
 
-TEST_F(DesktopEngineTest, WindowEventsShowTheLastFrameAgainOncePerPassWithoutDrawing)
+TEST_F(DesktopEngineTest, WindowEventsShowTheLastFrameAgainOnTwoPassesWithoutDrawing)
 {
     const int first = engine.GetPresentCount();
     EXPECT_EQ(first, 1);
     engine.RunPass(now += 15);
     EXPECT_EQ(engine.GetPresentCount(), first);  // no request, no present
 
+    // Shown on the pass that was asked and the next (a drawing buffer may
+    // take one present to catch up with a new size), then no more.
+    int expected = first;
+    const auto showsOnTwoPasses = [&](const char* what) {
+        for (int added : {1, 1, 0}) {
+            engine.RunPass(now += 15);
+            EXPECT_EQ(engine.GetPresentCount(), expected += added) << what;
+        }
+    };
     const Uint8 asking[] = {SDL_WINDOWEVENT_EXPOSED, SDL_WINDOWEVENT_SHOWN, SDL_WINDOWEVENT_RESTORED,
                             SDL_WINDOWEVENT_MAXIMIZED, SDL_WINDOWEVENT_SIZE_CHANGED};
-    int expected = first;
     for (Uint8 what : asking) {
         InputScript::PushWindowEvent(engine, what);
-        engine.RunPass(now += 15);
-        EXPECT_EQ(engine.GetPresentCount(), ++expected) << int{what};
+        showsOnTwoPasses(std::to_string(what).c_str());
     }
     for (Uint8 what : asking)
         InputScript::PushWindowEvent(engine, what);
-    engine.RunPass(now += 15);
-    EXPECT_EQ(engine.GetPresentCount(), ++expected);  // all at once: shown once
+    showsOnTwoPasses("all at once");
 
-    // A frame drawn in the same pass is the present the window asked for.
+    // A frame drawn in the same pass is the first present the window asked for.
     InputScript::PushWindowEvent(engine, SDL_WINDOWEVENT_EXPOSED);
     engine.RedrawChanges();
-    engine.RunPass(now += 15);
-    EXPECT_EQ(engine.GetPresentCount(), ++expected);
+    showsOnTwoPasses("with a frame drawn");
 }
 
 TEST_F(DesktopEngineTest, FocusLossAndMinimisingInterruptPlay)
