@@ -1,10 +1,10 @@
 #include "EngineTestSupport.h"
 
-#include <gtest/gtest.h>
-
 #include <algorithm>
 #include <climits>
+#include <cstring>
 #include <cstdlib>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <tuple>
@@ -12,8 +12,6 @@
 
 namespace {
 
-constexpr int kWidth = 16;
-constexpr int kHeight = 12;
 constexpr uint32_t kTextMark = 0x00ABCDEF;  // what DrawStrings leaves at (0, 0)
 using Calls = std::vector<std::string>;
 
@@ -41,20 +39,7 @@ struct RecordingEngine : TestEngine {
     void AfterDrawObjects() override { calls.push_back("AfterDrawObjects"); }
 };
 
-void Push(Uint32 type, SDL_Keycode key = 0, Uint8 repeat = 0)
-{
-    SDL_Event event{};
-    event.key = {type, 0, 0, SDL_PRESSED, repeat, 0, 0, {SDL_SCANCODE_UNKNOWN, key, 0, 0}};
-    SDL_PushEvent(&event);
-}
-
-class EngineLoopTest : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        ASSERT_EQ(engine.Initialise("Vaultrun test", kWidth, kHeight, nullptr, 0), 0);
-        SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);  // the new window's own events
-    }
+struct EngineLoopTest : EngineTest<RecordingEngine> {
     // The bottom-right pixel of the frame last presented, read back from the renderer.
     uint32_t Shown()
     {
@@ -62,8 +47,6 @@ protected:
         SDL_RenderReadPixels(engine.renderer.get(), nullptr, SDL_PIXELFORMAT_ARGB8888, shown, kWidth * 4);
         return shown[kWidth * kHeight - 1] & 0x00FFFFFF;
     }
-
-    RecordingEngine engine;
 };
 
 TEST(EngineStart, FailuresReturnOneWithALineOnStandardError)
@@ -82,7 +65,7 @@ TEST(EngineStart, FailuresReturnOneWithALineOnStandardError)
         EXPECT_EQ(testing::internal::GetCapturedStderr(), message + SDL_GetError() + "\n");
         setenv("SDL_VIDEODRIVER", "dummy", 1);
         // Nor after a failed start, and no surfaces: a pass touches neither.
-        Push(SDL_KEYDOWN, SDLK_a);
+        PushKey(SDL_KEYDOWN, SDLK_a);
         EXPECT_TRUE(engine.RunPass(0));
         EXPECT_FALSE(engine.IsKeyPressed(SDLK_a) || engine.IsKeyPressed(SDLK_b));
     }
@@ -90,25 +73,24 @@ TEST(EngineStart, FailuresReturnOneWithALineOnStandardError)
 
 TEST(KeyTable, CharactersIndexThemselvesListedKeysTheirSlotsAndTheRestZero)
 {
-    const std::pair<int, int> cases[] = {{'a', 'a'}, {127, 127}, {SDLK_UP, 128}, {SDLK_DOWN, 129},
-                                         {SDLK_LEFT, 130}, {SDLK_RIGHT, 131}, {SDLK_KP_ENTER, 164},
-                                         {-1, 0}, {128, 0}, {SDLK_F13, 0}, {SDLK_KP_1, 0}};
-    for (const auto& [code, index] : cases)
+    for (const auto& [code, index] : {std::pair<int, int>{'a', 'a'}, {127, 127}, {SDLK_UP, 128}, {SDLK_DOWN, 129},
+                                      {SDLK_LEFT, 130}, {SDLK_RIGHT, 131}, {SDLK_KP_ENTER, 164}, {-1, 0},
+                                      {128, 0}, {SDLK_F13, 0}, {SDLK_KP_1, 0}})
         EXPECT_EQ(BaseEngine::KeyCodeToIndex(code), index) << code;
 }
 
 TEST_F(EngineLoopTest, KeyEventsSetTheKeyTableAndReachTheHandlersInOrder)
 {
-    Push(SDL_KEYDOWN, SDLK_LEFT);
-    Push(SDL_KEYDOWN, SDLK_a);
+    PushKey(SDL_KEYDOWN, SDLK_LEFT);
+    PushKey(SDL_KEYDOWN, SDLK_a);
     ASSERT_TRUE(engine.RunPass(0));
     EXPECT_TRUE(engine.IsKeyPressed(SDLK_LEFT) && engine.IsKeyPressed(SDLK_a));
     EXPECT_FALSE(engine.IsKeyPressed('A'));  // letters arrive in lower case only
 
-    Push(SDL_KEYDOWN, SDLK_a, 1);  // auto-repeat
-    Push(SDL_KEYUP, SDLK_LEFT);
-    Push(SDL_KEYUP, SDLK_a);
-    Push(SDL_KEYDOWN, SDLK_F13);
+    PushKey(SDL_KEYDOWN, SDLK_a, KMOD_NONE, 1);  // auto-repeat
+    PushKey(SDL_KEYUP, SDLK_LEFT);
+    PushKey(SDL_KEYUP, SDLK_a);
+    PushKey(SDL_KEYDOWN, SDLK_F13);
     engine.calls.clear();
     ASSERT_TRUE(engine.RunPass(1));
     EXPECT_FALSE(engine.IsKeyPressed(SDLK_LEFT) || engine.IsKeyPressed(SDLK_a));
@@ -121,15 +103,15 @@ TEST_F(EngineLoopTest, KeyEventsSetTheKeyTableAndReachTheHandlersInOrder)
 
 TEST_F(EngineLoopTest, QuitEndsThePassAtOnceAndExitCodeEndsTheLoopAfterIt)
 {
-    Push(SDL_KEYDOWN, SDLK_a);
-    Push(SDL_QUIT);
-    Push(SDL_KEYDOWN, SDLK_b);
+    PushKey(SDL_KEYDOWN, SDLK_a);
+    PushKey(SDL_QUIT, 0);
+    PushKey(SDL_KEYDOWN, SDLK_b);
     EXPECT_FALSE(engine.RunPass(0));
     EXPECT_EQ(engine.calls, Calls{"KeyDown 97"});  // no later event, action or render
 
     SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);  // what the quit left behind
     engine.calls.clear();
-    Push(SDL_KEYDOWN, SDLK_ESCAPE);  // its handler sets exitCode
+    PushKey(SDL_KEYDOWN, SDLK_ESCAPE);  // its handler sets exitCode
     EXPECT_EQ(engine.MainLoop(), 0);
     EXPECT_EQ(engine.calls.at(1), "GameAction");  // the rest of that pass, and no other
     EXPECT_EQ(std::count(engine.calls.begin(), engine.calls.end(), "GameRender"), 1);
@@ -148,7 +130,6 @@ TEST_F(EngineLoopTest, UpdatesRunFifteenMillisecondsApartEvenAcrossTheClockWrap)
         EXPECT_EQ(BaseEngine::PacingSleepMs(now, 100), sleep) << now;
     EXPECT_FALSE(updated(92));
     EXPECT_TRUE(updated(100));
-    // Across the clock's wrap past INT_MAX updates stay 15 ms apart.
     EXPECT_TRUE(updated(INT_MAX - 4));
     EXPECT_FALSE(updated(INT_MAX));
     EXPECT_EQ(BaseEngine::PacingSleepMs(INT_MAX, engine.nextTickTime), 9);
@@ -158,30 +139,23 @@ TEST_F(EngineLoopTest, UpdatesRunFifteenMillisecondsApartEvenAcrossTheClockWrap)
 }
 
 // When display frames pace the game (the browser), updates keep the 15 ms
-// schedule whatever the frame rate: every one 15 ms after the one before, none
-// lost by the time of the last frame (about 66.7 a second), none ahead of it.
+// schedule at any frame rate: none lost by the last frame, none ahead of it.
 TEST_F(EngineLoopTest, FramesOfAnyRateRunUpdatesFifteenMillisecondsApart)
 {
     for (const double frameMs : {1000.0 / 30, 1000.0 / 60, 1000.0 / 75, 1000.0 / 144, 1000.0 / 240}) {
         RecordingEngine paced;
         ASSERT_EQ(paced.Initialise("Vaultrun test", kWidth, kHeight, nullptr, 0), 0);
-        const int start = 1000;
-        int updates = 0;
-        int lastFrame = start;
-        // Two seconds of frames: natively a pass with nothing due sleeps.
-        for (int frame = 0; frame * frameMs < 2000; ++frame) {
-            lastFrame = start + static_cast<int>(frame * frameMs);
-            updates += paced.RunFrame(lastFrame);
-        }
-        std::vector<int> times;
-        for (const std::string& call : paced.calls) {
-            if (call.rfind("Update ", 0) == 0)
-                times.push_back(std::stoi(call.substr(7)));
-        }
-        EXPECT_EQ(updates, (lastFrame - start) / 15 + 1) << frameMs << " ms frames";
-        ASSERT_EQ(times.size(), static_cast<size_t>(updates));
-        for (size_t i = 0; i < times.size(); ++i)
-            ASSERT_EQ(times[i], start + 15 * static_cast<int>(i)) << frameMs << " ms frames, update " << i;
+        size_t updates = 0;
+        int lastFrame = 0;
+        for (int frame = 0; frame * frameMs < 2000; ++frame)
+            updates += paced.RunFrame(lastFrame = 1000 + static_cast<int>(frame * frameMs));
+        Calls expected, times;
+        for (int time = 1000; time <= lastFrame; time += 15)
+            expected.push_back(Call("Update", time));
+        std::copy_if(paced.calls.begin(), paced.calls.end(), std::back_inserter(times),
+                     [](const std::string& call) { return call.rfind("Update ", 0) == 0; });
+        EXPECT_EQ(times, expected) << frameMs << " ms frames";
+        EXPECT_EQ(updates, expected.size()) << frameMs << " ms frames";
     }
 }
 
@@ -198,11 +172,11 @@ TEST_F(EngineLoopTest, AFrameFarBehindRestartsTheScheduleAndAnEndedGameRunsNoFra
     EXPECT_EQ(engine.calls.at(1), Call("Update", 1015));
     EXPECT_EQ(frame(2000), 1);  // a hidden page: no flood of updates, the schedule starts again
     EXPECT_EQ(engine.calls.at(1), Call("Update", 2000));
-    for (const auto& [now, passTime] : {std::pair{1014, 1014}, {1015, 1015}, {1030, 1015},
-                                        {1255, 1015}, {1256, 1256}, {INT_MIN + 5, INT_MIN + 5}})
-        EXPECT_EQ(BaseEngine::FramePassTime(now, 1015), passTime) << now;
-    EXPECT_EQ(BaseEngine::FramePassTime(INT_MIN + 5, INT_MAX - 4), INT_MAX - 4);  // across the wrap
-    Push(SDL_KEYDOWN, SDLK_ESCAPE);  // its handler sets exitCode: that pass still runs
+    for (const auto& [now, next, passTime] :
+         {std::tuple{1014, 1015, 1014}, {1015, 1015, 1015}, {1030, 1015, 1015}, {1255, 1015, 1015},
+          {1256, 1015, 1256}, {INT_MIN + 5, 1015, INT_MIN + 5}, {INT_MIN + 5, INT_MAX - 4, INT_MAX - 4}})
+        EXPECT_EQ(BaseEngine::FramePassTime(now, next), passTime) << now << " " << next;
+    PushKey(SDL_KEYDOWN, SDLK_ESCAPE);  // its handler sets exitCode: that pass still runs
     EXPECT_EQ(frame(2016), 1);
     EXPECT_EQ(frame(2100), -1);
     EXPECT_TRUE(engine.calls.empty());
@@ -258,38 +232,27 @@ struct Probe : DisplayableObject {
     char id;
 };
 
-// One slot per letter of ids, '-' leaving a slot empty.
-void Fill(TestEngine& engine, std::string& log, const std::string& ids)
-{
-    engine.CreateObjectArray(static_cast<int>(ids.size()));
-    for (size_t i = 0; i < ids.size(); ++i)
-        if (ids[i] != '-')
-            engine.StoreObjectInArray(static_cast<int>(i), std::make_unique<Probe>(&engine, &log, ids[i]));
-}
-
-std::string Deleted(int times)
-{
-    std::string all;
-    while (times-- > 0)
-        all += "DELETING OBJECT!";
-    return all;
-}
-
 TEST(ObjectArray, PassesAndDestroyOldObjectsWalkOnlyToTheFirstEmptySlot)
 {
-    // Slots, the log of an update pass and DestroyOldObjects, and how many objects
-    // they announce. Objects behind a gap are released too, only quietly; 'r'
-    // replaces three objects with four, and its pass goes no further.
-    const std::tuple<const char*, const char*, int> cases[] = {
-        {"abc", "abc~~~", 3}, {"-bc", "~~", 0}, {"a-c", "a~~", 1}, {"arc", "ar~~~~~~~", 7}};
-    for (const auto& [ids, log, announced] : cases) {
+    // Slots ('-' empty), the log of an update pass and DestroyOldObjects, and how
+    // many objects they announce. Objects behind a gap are released too, only
+    // quietly; 'r' replaces three objects with four, and its pass goes no further.
+    for (const auto& [ids, log, announced] : {std::tuple{"abc", "abc~~~", 3}, {"-bc", "~~", 0},
+                                              {"a-c", "a~~", 1}, {"arc", "ar~~~~~~~", 7}}) {
         std::string written;
         TestEngine engine;
-        Fill(engine, written, ids);
+        const int slots = static_cast<int>(std::strlen(ids));
+        engine.CreateObjectArray(slots);
+        for (int i = 0; i < slots; ++i)
+            if (ids[i] != '-')
+                engine.StoreObjectInArray(i, std::make_unique<Probe>(&engine, &written, ids[i]));
         testing::internal::CaptureStdout();
         engine.UpdateAllObjects(0);
         engine.DestroyOldObjects();
-        EXPECT_EQ(testing::internal::GetCapturedStdout(), Deleted(announced)) << ids;
+        std::string deleted;
+        for (int i = 0; i < announced; ++i)
+            deleted += "DELETING OBJECT!";
+        EXPECT_EQ(testing::internal::GetCapturedStdout(), deleted) << ids;
         EXPECT_EQ(written, log) << ids;
     }
 }

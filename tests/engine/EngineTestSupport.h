@@ -3,16 +3,39 @@
 #include "BaseEngine.h"
 
 #include <SDL.h>
+#include <gtest/gtest.h>
 
 #include <cstdint>
 #include <set>
 #include <utility>
+
+constexpr int kWidth = 16;
+constexpr int kHeight = 12;
 
 // Opens the engine's protected state to the tests.
 class TestEngine : public BaseEngine {
 public:
     using BaseEngine::exitCode, BaseEngine::nextTickTime, BaseEngine::renderer, BaseEngine::timeOffset;
 };
+
+// An engine started on a kWidth x kHeight window, its window's own events gone.
+template <typename Engine = TestEngine>
+class EngineTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_EQ(engine.Initialise("Vaultrun test", kWidth, kHeight, nullptr, 0), 0);
+        SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
+    }
+    Engine engine;
+};
+
+inline void PushKey(Uint32 type, SDL_Keycode key, Uint16 modifiers = KMOD_NONE, Uint8 repeat = 0)
+{
+    SDL_Event event{};
+    event.key = {type, 0, 0, SDL_PRESSED, repeat, 0, 0, {SDL_SCANCODE_UNKNOWN, key, modifiers, 0}};
+    SDL_PushEvent(&event);
+}
 
 using PixelSet = std::set<std::pair<int, int>>;
 
@@ -21,7 +44,6 @@ inline uint32_t& PixelAt(SDL_Surface* surface, int x, int y)
     return static_cast<uint32_t*>(surface->pixels)[y * (surface->pitch / 4) + x];
 }
 
-// Every (x, y) of the surface whose word is not colour.
 inline PixelSet PixelsOtherThan(SDL_Surface* surface, uint32_t colour)
 {
     PixelSet found;
