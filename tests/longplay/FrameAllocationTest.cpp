@@ -21,9 +21,6 @@ namespace {
 // past, and every text has been drawn once.
 constexpr int kWarmUpPasses = 10;
 
-// The run clock stands still unless a test moves it: no second may tick over
-// inside a counted frame by chance.
-
 struct Counts {
     long cppNew = 0;  // global operator new in every form
     long sdl = 0;     // SDL_malloc, SDL_calloc, SDL_realloc: SDL, SDL_image, SDL_ttf
@@ -87,11 +84,11 @@ TEST(FrameAllocations, APlayFrameAllocatesNothingAndAChangedTextOnlyItsOwnLine)
     SDL_SetMemoryFunctions(CountingMalloc, CountingCalloc, CountingRealloc, sdlFree);
     {
         Tqz41kMain game;
-        ASSERT_EQ(game.Initialise(GameAssets::kWindowTitle, GameAssets::kWindowWidth,
-                                  GameAssets::kWindowHeight, GameAssets::kFontFile,
-                                  GameAssets::kFontSize),
+        ASSERT_EQ(game.Initialise(GameAssets::kWindowTitle, GameAssets::kWindowWidth, GameAssets::kWindowHeight,
+                                  GameAssets::kFontFile, GameAssets::kFontSize),
                   0);
         ASSERT_NE(game.GetDefaultFont()->font, nullptr);
+        // The run clock moves only where the test moves it: no second ticks over by chance.
         int now = 0;
         const auto pass = [&] { game.RunPass(now += InputScript::kPassMs); };
         InputScript::PushKey('x', true);
@@ -107,12 +104,11 @@ TEST(FrameAllocations, APlayFrameAllocatesNothingAndAChangedTextOnlyItsOwnLine)
 
         // The next second's text, once drawn fresh (its glyphs are then known
         // to the font), costs as much as the frame in which the time moves on.
-        game.DrawText(50, 10, "Time: 1", 0xFFFFFF, nullptr, game.GetForeground());
-        const Counts text = CountDuring([&] {
-            game.DrawText(50, 10, "Time: 1", 0xFFFFFF, nullptr, game.GetForeground());
-        });
+        const auto drawNextTime = [&] { game.DrawText(50, 10, "Time: 1", 0xFFFFFF, nullptr, game.GetForeground()); };
+        drawNextTime();
+        const Counts text = CountDuring(drawNextTime);
         EXPECT_GT(text.sdl, 0) << "a rendered line of text is a fresh surface";
-        now += 1000;  // the run's clock passes its first whole second
+        now += 1000;
         const Counts timeMoved = CountDuring(pass);
         ASSERT_STREQ(game.GetHudTexts().time, "Time: 1");
         EXPECT_EQ(text.cppNew + timeMoved.cppNew, 0);

@@ -38,11 +38,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Each cycle: a random run of ten thousand ticks ended by a win, then a
-// recorded win.
+// Each cycle: a random run of ten thousand ticks ended by a win, then a recorded win.
 constexpr int kCycles = 20;
 constexpr int kRandomTicksPerCycle = 10000;
-static_assert(kCycles * kRandomTicksPerCycle >= 200000, "a long play is 200,000 random ticks");
 constexpr int kLongestHoldTicks = 60;
 constexpr unsigned kSeed = 0x5eed2024;
 // One random pass in this many also taps a key that means nothing in a run.
@@ -50,9 +48,8 @@ constexpr unsigned kStrayKeyOdds = 64;
 // Far more events than one pass below ever queues (eight at most).
 constexpr int kQueueWarmUpEvents = 32;
 
-// The run clock follows the engine clock, which the play sets pass by pass:
-// the digits shown (and the glyphs SDL_ttf caches for them) are the same on
-// any machine.
+// The engine clock, set pass by pass: the digits shown (and the glyphs cached
+// for them) are the same on any machine.
 int clockMs = 0;
 
 // Bytes on the heap. glibc counts its per-thread cache of freed chunks as in
@@ -69,8 +66,7 @@ std::optional<size_t> HeapInUse()
 #endif
 }
 
-// Stretches of random arrows, `ticks` passes in all, written out and read back
-// as a script.
+// Stretches of random arrows, `ticks` passes in all, written out and read back as a script.
 InputScript RandomRun(std::mt19937& rng, int ticks)
 {
     std::uniform_int_distribution<int> holdTicks(1, kLongestHoldTicks);
@@ -128,8 +124,8 @@ Outcome PlayLong(const InputScript& recorded)
         return outcome;
     };
     Tqz41kMain game;
-    if (game.Initialise(GameAssets::kWindowTitle, GameAssets::kWindowWidth,
-                        GameAssets::kWindowHeight, GameAssets::kFontFile, GameAssets::kFontSize) != 0)
+    if (game.Initialise(GameAssets::kWindowTitle, GameAssets::kWindowWidth, GameAssets::kWindowHeight,
+                        GameAssets::kFontFile, GameAssets::kFontSize) != 0)
         return failed("the game did not start");
     // SDL keeps every event-queue entry it ever needed for reuse: reach a
     // deeper queue than any pass below builds before memory is compared.
@@ -148,9 +144,8 @@ Outcome PlayLong(const InputScript& recorded)
         randomRuns[cycle].Play(game, clockMs, SDLK_SPACE, strayKeys);
         if (!WinFromAnywhere(game))
             return failed("the walk into the open chest did not win, cycle " + std::to_string(cycle));
-        // From the second cycle on: with the music playing, the audio library
-        // keeps 16 bytes more for good during the second run, once (muted, it
-        // does not). What must not happen is growth from win to win.
+        // Compared from the second cycle on: with the music playing, the audio
+        // library keeps 16 bytes more for good during the second run, once.
         if (cycle == 1)
             outcome.heapAfterFirstWin = HeapInUse();
         recorded.Play(game, clockMs, SDLK_SPACE);
@@ -166,8 +161,7 @@ Outcome PlayLong(const InputScript& recorded)
 
 TEST(LongPlay, RandomPlayAndRepeatedWinsKeepMemoryFlat)
 {
-    const InputScript recorded =
-        InputScript::Load(VAULTRUN_SOURCE_DIR "/tests/game/data/winning-run.txt");
+    const InputScript recorded = InputScript::Load(VAULTRUN_SOURCE_DIR "/tests/game/data/winning-run.txt");
     ASSERT_FALSE(recorded.IsEmpty());
     // The game plays and writes its best times in a copy of the data folder,
     // without any best time `make play` left there; the copy stays for a look.
@@ -177,8 +171,8 @@ TEST(LongPlay, RandomPlayAndRepeatedWinsKeepMemoryFlat)
     fs::remove(folder / "Score.txt");
     fs::current_path(folder);
 
-    // The game's console chatter (the map dump, "Tile 1") runs to megabytes over
-    // a long play: it goes to /dev/null, so the play reports its failures after.
+    // The game's console chatter runs to megabytes over a long play: it goes
+    // to /dev/null, so the play reports its failures after.
     std::fflush(stdout);
     const int console = dup(STDOUT_FILENO);
     const int sink = open("/dev/null", O_WRONLY);
