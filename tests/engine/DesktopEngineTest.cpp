@@ -5,6 +5,7 @@
 #include "VirtualController.h"
 
 #include <climits>
+#include <memory>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -153,7 +154,7 @@ TEST_F(DesktopEngineTest, KeysPadAndStickBeyondTheDeadZoneSteerAndControllersCom
         return found;
     };
     const std::pair<SDL_Keycode, Direction> keys[] = {
-        {SDLK_UP, Direction::Up},     {SDLK_w, Direction::Up},     {SDLK_DOWN, Direction::Down},
+        {SDLK_UP, Direction::Up},     {SDLK_w, Direction::Up},    {SDLK_DOWN, Direction::Down},
         {SDLK_s, Direction::Down},    {SDLK_LEFT, Direction::Left}, {SDLK_a, Direction::Left},
         {SDLK_RIGHT, Direction::Right}, {SDLK_d, Direction::Right}};
     for (const auto& [key, direction] : keys) {
@@ -171,7 +172,8 @@ TEST_F(DesktopEngineTest, KeysPadAndStickBeyondTheDeadZoneSteerAndControllersCom
     // one step past the dead zone steers, the zone's edge does not.
     const int zone = DirectionInput::StickDeadZone;
     const std::tuple<std::vector<SDL_GameControllerButton>, int, int, Held> cases[] = {
-        {{SDL_CONTROLLER_BUTTON_DPAD_UP, SDL_CONTROLLER_BUTTON_DPAD_LEFT}, 0, 0, {Direction::Up, Direction::Left}},
+        {{SDL_CONTROLLER_BUTTON_DPAD_UP, SDL_CONTROLLER_BUTTON_DPAD_LEFT}, 0, 0,
+         {Direction::Up, Direction::Left}},
         {{SDL_CONTROLLER_BUTTON_DPAD_DOWN, SDL_CONTROLLER_BUTTON_DPAD_RIGHT}, 0, 0,
          {Direction::Down, Direction::Right}},
         {{}, zone + 1, 0, {Direction::Right}},  {{}, -zone - 1, 0, {Direction::Left}},

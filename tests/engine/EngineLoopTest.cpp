@@ -73,9 +73,9 @@ TEST(EngineStart, FailuresReturnOneWithALineOnStandardError)
 
 TEST(KeyTable, CharactersIndexThemselvesListedKeysTheirSlotsAndTheRestZero)
 {
-    for (const auto& [code, index] : {std::pair<int, int>{'a', 'a'}, {127, 127}, {SDLK_UP, 128}, {SDLK_DOWN, 129},
-                                      {SDLK_LEFT, 130}, {SDLK_RIGHT, 131}, {SDLK_KP_ENTER, 164}, {-1, 0},
-                                      {128, 0}, {SDLK_F13, 0}, {SDLK_KP_1, 0}})
+    for (const auto& [code, index] :
+         {std::pair<int, int>{'a', 'a'}, {127, 127}, {SDLK_UP, 128}, {SDLK_DOWN, 129}, {SDLK_LEFT, 130},
+          {SDLK_RIGHT, 131}, {SDLK_KP_ENTER, 164}, {-1, 0}, {128, 0}, {SDLK_F13, 0}, {SDLK_KP_1, 0}})
         EXPECT_EQ(BaseEngine::KeyCodeToIndex(code), index) << code;
 }
 

@@ -84,8 +84,8 @@ TEST(FrameAllocations, APlayFrameAllocatesNothingAndAChangedTextOnlyItsOwnLine)
     SDL_SetMemoryFunctions(CountingMalloc, CountingCalloc, CountingRealloc, sdlFree);
     {
         Tqz41kMain game;
-        ASSERT_EQ(game.Initialise(GameAssets::kWindowTitle, GameAssets::kWindowWidth, GameAssets::kWindowHeight,
-                                  GameAssets::kFontFile, GameAssets::kFontSize),
+        ASSERT_EQ(game.Initialise(GameAssets::kWindowTitle, GameAssets::kWindowWidth,
+                                  GameAssets::kWindowHeight, GameAssets::kFontFile, GameAssets::kFontSize),
                   0);
         ASSERT_NE(game.GetDefaultFont()->font, nullptr);
         // The run clock moves only where the test moves it: no second ticks over by chance.
@@ -104,7 +104,9 @@ TEST(FrameAllocations, APlayFrameAllocatesNothingAndAChangedTextOnlyItsOwnLine)
 
         // The next second's text, once drawn fresh (its glyphs are then known
         // to the font), costs as much as the frame in which the time moves on.
-        const auto drawNextTime = [&] { game.DrawText(50, 10, "Time: 1", 0xFFFFFF, nullptr, game.GetForeground()); };
+        const auto drawNextTime = [&] {
+            game.DrawText(50, 10, "Time: 1", 0xFFFFFF, nullptr, game.GetForeground());
+        };
         drawNextTime();
         const Counts text = CountDuring(drawNextTime);
         EXPECT_GT(text.sdl, 0) << "a rendered line of text is a fresh surface";
