@@ -158,11 +158,9 @@ TEST_F(LevelCheck, TrapsRisingThroughAFloorAndOtherSlipsAreWarnedOf)
 
 TEST_F(LevelCheck, AWalkUnderATrapHasAWindowOfKnownWidth)
 {
-    // Only the trap over the bottom floor (x 160 to 189, top 430 to 484)
-    // needs timing. A player on that floor (y 510) is hit while the trap's top
-    // is below 465: in 37 of the 108 phases, 26 to 62 ticks after its start.
-    // Walking right from x 134 it is tested at x 136 to 188, 27 ticks in a
-    // row, which fit the 71 safe phases in 71 - 27 + 1 = 45 ways.
+    // Only the trap over the bottom floor needs timing: a player on that floor
+    // is hit in 37 of its 108 phases, and walking right from x 134 stays in its
+    // reach for 27 ticks, which fit the 71 safe phases in 71 - 27 + 1 = 45 ways.
     // The start is shut in under that trap's stroke, so the level is won only
     // between its strokes.
     EXPECT_EQ(Check("window.txt", Contents(kLevels + "one-timed-trap.txt"), "--traps"), 0);

@@ -147,8 +147,9 @@ TEST_F(GameFixture, OnlyAFasterRunOrTheFirstWinWritesTheBestTimeAndTheEndScreenS
 {
     // Stored text (null: no file), the best time shown, a winning run's seconds,
     // the file after it (null: none), and whether the end screen calls it a new
-    // best. Without a positive int stored there is no best time yet; a win in
-    // under a second (once a calendar set back mid-run gave 0) never sets one.
+    // best. A stored text that is no positive int (the score fuzzer's seeds try
+    // every such form) is no best time; a win in under a second (once a calendar
+    // set back mid-run gave 0) never sets one.
     struct Case {
         const char *stored, *shown;
         int seconds;
@@ -156,13 +157,9 @@ TEST_F(GameFixture, OnlyAFasterRunOrTheFirstWinWritesTheBestTimeAndTheEndScreenS
         bool best;
     };
     const Case cases[] = {
-        {nullptr, "--", 1000000, "1000000", true}, {"", "--", 1000000, "1000000", true},
-        {"abc", "--", 1000000, "1000000", true}, {"0", "--", 1000000, "1000000", true},
-        {"-3", "--", 1000000, "1000000", true}, {"2147483648", "--", 1000000, "1000000", true},
-        {"99999999999999999999999", "--", 1000000, "1000000", true},
+        {nullptr, "--", 1000000, "1000000", true}, {"0", "--", 1000000, "1000000", true},
         {" \t\r\n+37 seconds", "37", 1000000, " \t\r\n+37 seconds", false},
-        {"0000000000000000000012", "12", 1, "1", true}, {"40", "40", 40, "40", false},
-        {"40", "40", 45, "40", false}, {"40", "40", 37, "37", true},
+        {"40", "40", 40, "40", false}, {"40", "40", 45, "40", false}, {"40", "40", 37, "37", true},
         {"40", "40", 0, "40", false}, {nullptr, "--", 0, nullptr, false}};
     for (const auto& [stored, shown, seconds, after, best] : cases) {
         SCOPED_TRACE(std::string(stored ? stored : "none") + " then " + std::to_string(seconds));
