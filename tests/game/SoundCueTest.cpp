@@ -98,20 +98,7 @@ TEST_F(SoundCues, RecordedRunWinsTheShippedLevelAskingForEachEventsSound)
     EXPECT_EQ(game->GetHiScore(), std::stoi(stored));
 }
 
-TEST_F(SoundCues, ATrapContactAndTheGhostsHomecomingAskOnceEach)
-{
-    OpenListening().StartRun();
-    heard.clear();
-    Place(130, 240);  // overlapping the first trap, at (150, 240)
-    Ticks(1);
-    ASSERT_TRUE(Player().GetState().ghost);
-    EXPECT_THAT(heard, ElementsAre(Files::TrapHit));
-    Ticks(200);
-    ASSERT_FALSE(Player().GetState().ghost);
-    EXPECT_THAT(heard, ElementsAre(Files::TrapHit, Files::GhostHome));
-}
-
-TEST_F(SoundCues, MuteSilencesAWholeRunNeverStartsOneAndIsRememberedForTheNextPlay)
+TEST_F(SoundCues, MuteSilencesAWholeRunNeverStartsOneAndIsRememberedUntilPressedAgain)
 {
     WriteFile("Score.txt", "42");
     OpenListening();
@@ -136,13 +123,21 @@ TEST_F(SoundCues, MuteSilencesAWholeRunNeverStartsOneAndIsRememberedForTheNextPl
     ASSERT_EQ(game->GetGameState(), Tqz41kMain::StateWon);
     EXPECT_THAT(heard, IsEmpty());
 
-    // The next play starts muted: no music on the title; M brings it back.
+    // The next play starts muted: no music on the title; M brings it back, and
+    // a trap's contact and the ghost's homecoming ask once each.
     OpenListening();
     EXPECT_TRUE(game->GetAudio().IsMuted());
     EXPECT_THAT(heard, IsEmpty());
     PressMute();
-    EXPECT_THAT(heard, ElementsAre("loop music.ogg"));
     EXPECT_EQ(ReadFile(Tqz41kSettings::FileName), "sound on\n");
+    game->StartRun();
+    Place(130, 240);  // overlapping the first trap, at (150, 240)
+    Ticks(1);
+    ASSERT_TRUE(Player().GetState().ghost);
+    EXPECT_THAT(heard, ElementsAre("loop music.ogg", Files::RunStart, Files::TrapHit));
+    Ticks(200);
+    ASSERT_FALSE(Player().GetState().ghost);
+    EXPECT_THAT(heard, ElementsAre("loop music.ogg", Files::RunStart, Files::TrapHit, Files::GhostHome));
 }
 
 TEST_F(GameFixture, SettingsFileMeansSoundOnUnlessItSaysOff)
