@@ -5,8 +5,6 @@
 #include <SDL.h>
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include <stdlib.h>
 
@@ -14,14 +12,6 @@ const char* const GameFixture::kLevel =
     "dddddddddddddde\nwwwwwwwwwwwwwww\nddddddddddddddd\nadddddddddddddd\nddddddddddddddd\n"
     "ddvdddddddddddd\nddvdddddddddddd\nddvdddddddddddd\nddvdddddddddddd\nddddddddddddddd\n"
     "wwwwwwwwwwwwwww\n";
-
-std::string GameFixture::ShippedLevel()
-{
-    std::ifstream file(VAULTRUN_SOURCE_DIR "/data/level1.txt");
-    std::ostringstream text;
-    text << file.rdbuf();
-    return text.str();
-}
 
 void GameFixture::SetUp()
 {
@@ -43,7 +33,6 @@ Tqz41kMain& GameFixture::Open(std::string_view level)
     WriteFile("level1.txt", level);
     game = std::make_unique<Tqz41kMain>();
     now = 0;  // a new engine's clock has not been read yet
-    // Silent unless a test hands in its own mixer.
     if (mixer)
         game->UseAudio(std::move(mixer));
     else

@@ -29,15 +29,13 @@ protected:
     static std::string ReadFile(const char* name)
     {
         std::ifstream file(name, std::ios::binary);
-        return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+        return {std::istreambuf_iterator<char>(file), {}};
     }
+    static std::string ShippedLevel() { return ReadFile(VAULTRUN_SOURCE_DIR "/data/level1.txt"); }
 
-    // The shipped level's text, as the game reads it.
-    static std::string ShippedLevel();
-
-    // The game on the dummy driver without a font, in the title state.
+    // The game on the dummy driver without a font, in the title state; silent
+    // unless `mixer` holds one for it.
     Tqz41kMain& Open(std::string_view level = kLevel);
-    // Opened and a run started.
     void Begin(std::string_view level = kLevel) { Open(level).StartRun(); }
     // One engine pass 15 ms after the last: one update tick, one frame.
     void Pass() { game->RunPass(now += 15); }
@@ -57,10 +55,9 @@ protected:
     // Player updates only, with the given key (0 for none) held alone.
     void Ticks(int count, int heldKey = 0);
 
-    // Given to the next Open's game; without one the game never opens audio.
     std::unique_ptr<AudioMixer> mixer;
     std::unique_ptr<Tqz41kMain> game;
-    int now = 0;  // engine clock in ms, advanced 15 per pass
+    int now = 0;  // engine clock in ms
 
 private:
     std::string previousFolder;

@@ -9,21 +9,6 @@
 
 using Tiles = Tqz41kTileManager;
 
-TEST(ParseLevel, ReadsEachLineAsARowOfLetterCodes)
-{
-    EXPECT_EQ(Tiles::ParseLevel("dwe\r\nvvd\r\nw\r\n"), Tiles::ParseLevel("dwe\nvvd\nw\n"));
-
-    // A long line is cut, a short one and missing lines leave 0, and any other
-    // byte (a lone CR, a high byte) is a code like a letter.
-    const Tiles::Cells cells = Tiles::ParseLevel("dehvwa.dddddddwxyz\nd\r\xE9\n");
-    const int expected[][3] = {{0, 0, 3}, {1, 0, 4}, {2, 0, 7}, {3, 0, 21}, {4, 0, 22}, {5, 0, 0},
-                               {6, 0, -51}, {14, 0, 22}, {0, 1, 3}, {1, 1, '\r' - 'a'},
-                               {2, 1, -23 - 'a'}, {3, 1, 0}, {0, 2, 0}};
-    for (const auto& [column, row, code] : expected)
-        EXPECT_EQ(cells[row * Tiles::MapColumns + column], code) << column << "," << row;
-    EXPECT_EQ(Tiles::ParseLevel("d\r")[1], '\r' - 'a');
-}
-
 TEST_F(GameFixture, RunStartPrintsTheMapAndAMissingFileGivesOneLineAndCellsOfZero)
 {
     const std::string zeros = "0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 \n";

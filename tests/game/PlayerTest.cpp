@@ -90,8 +90,7 @@ TEST_F(GameFixture, TrapSlidesBetweenTenAboveAndFortyFourBelowItsStart)
     // A state read back and set again goes on exactly as the trap would have:
     // what the level checker relies on to play any point of the cycle.
     const Tqz41kTrap::State saved = trap.GetState();
-    const int after10 = top(10);
-    const int after20 = top(10);
+    const int after10 = top(10), after20 = top(10);
     trap.SetState(saved);
     EXPECT_EQ(top(10), after10);
     EXPECT_EQ(top(10), after20);
@@ -110,7 +109,6 @@ TEST_F(GameFixture, KeyGlowStaysInItsRectangleAndKeepsItsCycleAfterTheClockPasse
     const SDL_Rect erased{40 - 50, 220 - 25, 100, 50};
     SDL_Surface* foreground = game->GetForeground();
     const auto* pixels = static_cast<const uint32_t*>(foreground->pixels);
-    const int stride = foreground->pitch / 4;
     // The signed millisecond clock turns negative at 2^31 (24.8 days of running).
     constexpr int64_t kSignFlip = int64_t{1} << 31;
     int tallest[2] = {0, 0};  // before and after the flip
@@ -119,20 +117,17 @@ TEST_F(GameFixture, KeyGlowStaysInItsRectangleAndKeepsItsCycleAfterTheClockPasse
         SDL_FillRect(foreground, nullptr, 0);
         key.Draw();
         int top = erased.y + erased.h, bottom = erased.y - 1;
-        for (int y = 0; y < foreground->h; ++y)
-            for (int x = 0; x < foreground->w; ++x) {
-                if (pixels[y * stride + x] != kGold)
+        for (SDL_Point at{0, 0}; at.y < foreground->h; ++at.y)
+            for (at.x = 0; at.x < foreground->w; ++at.x) {
+                if (pixels[at.y * foreground->pitch / 4 + at.x] != kGold)
                     continue;
-                const SDL_Point at{x, y};
-                ASSERT_TRUE(SDL_PointInRect(&at, &erased)) << x << "," << y << " at " << ms << " ms";
-                top = std::min(top, y);
-                bottom = std::max(bottom, y);
+                ASSERT_TRUE(SDL_PointInRect(&at, &erased)) << at.x << "," << at.y << " at " << ms << " ms";
+                top = std::min(top, at.y);
+                bottom = std::max(bottom, at.y);
             }
-        int& side = tallest[ms >= kSignFlip];
-        side = std::max(side, bottom - top + 1);
+        tallest[ms >= kSignFlip] = std::max(tallest[ms >= kSignFlip], bottom - top + 1);
     }
-    // On both sides of 2^31 the glow still grows to its largest, radius 25,
-    // whose oval is 48 rows tall.
+    // On both sides the glow still grows to its largest, radius 25, an oval 48 rows tall.
     EXPECT_EQ(tallest[0], 48);
     EXPECT_EQ(tallest[1], 48);
 }
