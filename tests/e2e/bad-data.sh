@@ -172,7 +172,7 @@ picture_cases() {
 # ---------------------------------------------------------------- other files
 
 file_cases() {
-    local how name bytes
+    local how
     for how in missing empty truncated corrupt text folder; do
         begin_case "font $how" "$VAULTRUN_FONT_FILE" "$how"
         run_case
@@ -196,28 +196,15 @@ file_cases() {
     printf 'ddd\r\n\n\tw\000w\200\377\r\rv\nwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwww\r\n\xc3\xa9\xe2\x82\xac\nw' >"$FOLDER/level1.txt"
     LEVEL=broken && run_case
 
-    # Every best time that cannot be read counts as none.
+    # A best time that cannot be read counts as none. (What its text may say is
+    # the score reader's fuzzer's and the game suite's to try.)
     for how in missing empty folder pipe; do
         begin_case "Score.txt $how" Score.txt "$how"
-        EXPECT_BEST=0
-        run_case
+        EXPECT_BEST=0 && run_case
     done
-    while IFS='|' read -r name bytes; do
-        begin_case "Score.txt $name"
-        printf '%b' "$bytes" >"$FOLDER/Score.txt"
-        EXPECT_BEST=0
-        run_case
-    done <<'SCORES'
-junk|fast!
-negative|-17
-99999999999|99999999999
-zero|0
-binary|\0377\0000\0012\0200
-SCORES
     begin_case "Score.txt 1 MB of digits"
     head -c 1048576 /dev/zero | tr '\0' 9 >"$FOLDER/Score.txt"
-    EXPECT_BEST=0
-    run_case
+    EXPECT_BEST=0 && run_case
 
     begin_case "working folder read-only, a won run cannot store its time"
     use_level win

@@ -14,8 +14,6 @@ x_start
 
 OUTPUT=$E2E_TMP/output.raw
 NO_SOUND_LINE="Playing without sound: "
-# The mixer's buffers already handed to the driver still play after M is seen.
-SETTLE=0.5
 
 output_size() { stat -c %s "$OUTPUT" 2>/dev/null || echo 0; }
 
@@ -32,11 +30,12 @@ heard() {
 settings_say() { [ "$(cat "$folder/Settings.txt" 2>/dev/null)" = "$1" ]; }
 
 # mute_key SETTING: taps M, waits until the game has saved the setting ("sound
-# off" or "sound on"), then until the buffers already mixed have played.
+# off" or "sound on"), then until the buffers already handed to the driver,
+# which still play after M is seen, have played.
 mute_key() {
     key_tap m
     poll 20 settings_say "$1" || check_failed "M did not save \"$1\""
-    sleep "$SETTLE"
+    sleep 0.5
 }
 
 folder=$E2E_TMP/sound
