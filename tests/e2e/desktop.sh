@@ -17,17 +17,10 @@ x_start
 
 TITLE_SHOT=$E2E_TMP/title.png
 
-window_size() {
-    eval "$(xdotool getwindowgeometry --shell "$WID")"
-    echo "$WIDTH $HEIGHT"
-}
+window_size() { eval "$(xdotool getwindowgeometry --shell "$WID")"; echo "$WIDTH $HEIGHT"; }
 size_is() { [ "$(window_size)" = "$1 $2" ]; }
-
 # shows PICTURE: the window shows exactly that picture.
-shows() {
-    next_shot
-    [ "$(compare -metric AE "$SHOT" "$1" null: 2>&1)" = 0 ]
-}
+shows() { next_shot; [ "$(compare -metric AE "$SHOT" "$1" null: 2>&1)" = 0 ]; }
 
 is_minimised() { ! xdotool search --onlyvisible --name '^Vaultrun$' 2>/dev/null | grep -qx "$WID"; }
 

@@ -33,10 +33,10 @@ const PLAYER_NAVY_DX = 6;      // where the jacket's box starts inside the sprit
 const PLAYER_NAVY_DY = 4;
 const area = (x, y, w, h) => ({ x, y, w, h });
 const HI_SCORE_TEXT = area(550, 0, 250, 40);
-// Each leg holds one arrow until the map stops the player there (see
-// tests/e2e/winning-run.sh); after the last, Up climbs to the chest.
-const WIN_LEGS = [['ArrowLeft', -2, 510], ['ArrowUp', -2, 410], ['ArrowRight', 84, 410],
-  ['ArrowUp', 84, 210], ['ArrowLeft', -2, 210], ['ArrowUp', -2, 60], ['ArrowRight', 732, 510]];
+// Each leg holds one arrow until the map stops the player there, as the
+// desktop's winning run does ("Key:x:y" words); after the last, Up climbs to the chest.
+const WIN_LEGS = /WIN_LEGS="([^"]*)"/.exec(fs.readFileSync(new URL('../e2e/winning-run.sh', import.meta.url), 'utf8'))[1]
+  .split(' ').map((leg) => leg.split(':')).map(([key, x, y]) => [`Arrow${key}`, Number(x), Number(y)]);
 
 let failures = 0;
 let site = '';  // the local server's address
