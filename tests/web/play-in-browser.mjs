@@ -24,13 +24,9 @@ const assets = Object.fromEntries(
     .split('\n').map((line) => /^(VAULTRUN_\w+)='?([^']*)'?$/.exec(line)).filter(Boolean)
     .map((match) => [match[1], match[2]]));
 
-const SKY = 0x87ceeb;
-const BLACK = 0x000000;
-const WHITE = 0xffffff;
-const TITLE_RED = 0xff0000;
+const [SKY, BLACK, WHITE, TITLE_RED] = [0x87ceeb, 0x000000, 0xffffff, 0xff0000];
 const PLAYER_NAVY = 0x23304f;  // the jacket: in the standing and the climbing picture
-const PLAYER_NAVY_DX = 6;      // where the jacket's box starts inside the sprite
-const PLAYER_NAVY_DY = 4;
+const [PLAYER_NAVY_DX, PLAYER_NAVY_DY] = [6, 4];  // where the jacket's box starts inside the sprite
 const area = (x, y, w, h) => ({ x, y, w, h });
 const HI_SCORE_TEXT = area(550, 0, 250, 40);
 // Each leg holds one arrow until the map stops the player there, as the
@@ -41,13 +37,11 @@ const WIN_LEGS = /WIN_LEGS="([^"]*)"/.exec(fs.readFileSync(new URL('../e2e/winni
 let failures = 0;
 let site = '';  // the local server's address
 function check(ok, what) {
-  if (!ok) {
-    failures += 1;
-    console.log(`FAILED: ${what}`);
-  }
+  if (!ok) console.log(`FAILED: ${what}`);
+  failures += !ok;
   return ok;
 }
-function note(text) { console.log(`  ${text}`); }
+const note = (text) => console.log(`  ${text}`);
 const sleep = (ms) => new Promise((done) => setTimeout(done, ms));
 
 // ---------------------------------------------------------------- pictures
