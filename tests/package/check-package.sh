@@ -27,10 +27,9 @@ deb=$work/out/vaultrun_${version}_amd64.deb
 [ -f "$deb" ] || fail "no $(basename "$deb"): $(ls "$work/out")"
 
 field() { dpkg-deb -f "$deb" "$1"; }
-[ "$(field Package)" = vaultrun ] || fail "package name $(field Package)"
-[ "$(field Version)" = "$version" ] || fail "package version $(field Version)"
-[ "$(field Architecture)" = amd64 ] || fail "architecture $(field Architecture)"
-[ "$(field Section)" = games ] || fail "section $(field Section)"
+for pair in Package=vaultrun "Version=$version" Architecture=amd64 Section=games; do
+    [ "$(field "${pair%%=*}")" = "${pair#*=}" ] || fail "${pair%%=*} is $(field "${pair%%=*}"), not ${pair#*=}"
+done
 # Found by dpkg-shlibdeps, not written by hand.
 for lib in libsdl2-2.0-0 libsdl2-image-2.0-0 libsdl2-ttf-2.0-0 libstdc++6; do
     field Depends | grep -q "\b$lib (>= " || fail "Depends lacks $lib: $(field Depends)"
@@ -43,7 +42,8 @@ cmake --install "$build" --prefix "$work/install/usr" >/dev/null || fail "cmake 
 dpkg-deb -c "$deb" | grep -v '^d' | sed 's/^\([^ ]* *\)\{5\}//; s/ -> .*//' | sort >"$work/packaged"
 diff -u "$work/installed" "$work/packaged" >&2 || fail "the package's files differ from the install's"
 for file in ./usr/games/vaultrun ./usr/games/vaultrun-levelcheck ./usr/libexec/vaultrun/vaultrun \
-    ./usr/share/vaultrun/level1.txt "./usr/share/vaultrun/Cornerstone Regular.ttf" \
+    ./usr/share/vaultrun/level1.txt "./usr/share/vaultrun/Cornerstone Regular.ttf" ./usr/share/vaultrun/NOTICE \
+    ./usr/share/vaultrun/StartScreen.gif ./usr/share/vaultrun/music.ogg ./usr/share/vaultrun/keyTaken.wav \
     ./usr/share/applications/vaultrun.desktop ./usr/share/icons/hicolor/64x64/apps/vaultrun.png \
     ./usr/share/metainfo/org.example.vaultrun.metainfo.xml ./usr/share/doc/vaultrun/copyright \
     ./usr/share/doc/vaultrun/changelog.gz ./usr/share/man/man6/vaultrun.6.gz; do
