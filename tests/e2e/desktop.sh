@@ -82,16 +82,18 @@ done
 # window, centred between black bars.
 wmctrl -r Vaultrun -b add,maximized_vert,maximized_horz
 poll 10 eval '[ "$(window_size | cut -d" " -f2)" -gt 600 ]' || check_failed "maximise did not grow the window"
-sleep 0.5
-read -r width height < <(window_size)
-next_shot
-read -r red_w _ < <(bbox "$SHOT" "$TITLE_RED") || red_w=0
 read -r title_w _ < <(bbox "$TITLE_SHOT" "$TITLE_RED")
-expected=$(awk -v w="$width" -v h="$height" -v t="$title_w" 'BEGIN { s = w / 800; if (h / 600 < s) s = h / 600; printf "%d", t * s }')
-[ $((red_w - expected)) -le 2 ] && [ $((expected - red_w)) -le 2 ] ||
-    check_failed "maximised to $width x $height, the red title is $red_w wide, not about $expected"
-[ "$(count "$SHOT" 1x1+0+0 "$BLACK")" = 1 ] && [ "$(count "$SHOT" 1x1+$((width - 1))+$((height - 1)) "$BLACK")" = 1 ] ||
-    check_failed "maximised, the corners are not black bars"
+shows_maximised() {
+    read -r width height < <(window_size)
+    next_shot
+    read -r red_w _ < <(bbox "$SHOT" "$TITLE_RED") || red_w=0
+    expected=$(awk -v w="$width" -v h="$height" -v t="$title_w" 'BEGIN { s = w / 800; if (h / 600 < s) s = h / 600; printf "%d", t * s }')
+    [ $((red_w - expected)) -le 2 ] && [ $((expected - red_w)) -le 2 ] &&
+        [ "$(count "$SHOT" 1x1+0+0 "$BLACK")" = 1 ] &&
+        [ "$(count "$SHOT" 1x1+$((width - 1))+$((height - 1)) "$BLACK")" = 1 ]
+}
+poll 10 shows_maximised ||
+    check_failed "maximised to $width x $height, the red title is $red_w wide, not about $expected, or the corners are not black bars"
 echo "  maximised to $width x $height: the title's red line $red_w px wide"
 wmctrl -r Vaultrun -b remove,maximized_vert,maximized_horz
 poll 10 size_is 800 600 || check_failed "unmaximised, the window is $(window_size)"
@@ -101,10 +103,9 @@ echo "case: a run paused and resumed"
 key_tap x
 poll 20 shows_run || check_failed "a key press did not start a run"
 key_tap p
-sleep 0.5
 # The notice: a box with a white rim in the map, "Paused" and how to go on.
 notice() { next_shot; count "$SHOT" 360x100+220+130 "$WHITE"; }
-[ "$(notice)" -gt 800 ] || check_failed "no pause notice"
+poll 5 eval '[ "$(notice)" -gt 800 ]' || check_failed "no pause notice"
 cp "$SHOT" "$E2E_TMP/paused.png"
 sleep 2.2
 shows "$E2E_TMP/paused.png" || check_failed "the picture changed while paused (the clock or something else moved)"
