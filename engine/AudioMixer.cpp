@@ -194,6 +194,17 @@ void AudioMixer::SetMuted(bool mute)
     }
 }
 
+void AudioMixer::SetPaused(bool pause)
+{
+    paused = pause;
+    if (!open)
+        return;
+    if (paused)
+        Mix_Pause(-1);
+    else
+        Mix_Resume(-1);
+}
+
 void AudioMixer::Start(const char* name, bool loop)
 {
     if (open)
@@ -204,14 +215,16 @@ void AudioMixer::StartChunk(Mix_Chunk* chunk, bool loop)
 {
     if (!chunk)
         return;
-    if (loop) {
-        Mix_PlayChannel(kLoopChannel, chunk, kForever);
-        return;
+    int channel = kLoopChannel;
+    if (!loop) {
+        channel = Mix_GroupAvailable(kEffectGroup);
+        if (channel < 0) {
+            channel = Mix_GroupOldest(kEffectGroup);
+            Mix_HaltChannel(channel);
+        }
     }
-    int channel = Mix_GroupAvailable(kEffectGroup);
-    if (channel < 0) {
-        channel = Mix_GroupOldest(kEffectGroup);
-        Mix_HaltChannel(channel);
-    }
-    Mix_PlayChannel(channel, chunk, 0);
+    Mix_PlayChannel(channel, chunk, loop ? kForever : 0);
+    // Playing a channel lets it go: held again at once, it has not been heard.
+    if (paused)
+        Mix_Pause(channel);
 }

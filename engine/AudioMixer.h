@@ -54,6 +54,9 @@ public:
     // Muting stops every sound at once; unmuting starts the loop again.
     void SetMuted(bool mute);
     bool IsMuted() const { return muted; }
+    // Pausing holds every sound where it is, a sound started meanwhile too;
+    // resuming lets them all go on from there.
+    void SetPaused(bool pause);
 
 protected:
     // Every request that muting lets through ends here: it starts the sound
@@ -83,4 +86,5 @@ private:
     std::string loopName;  // the loop asked for, kept while muted
     bool open = false;
     bool muted = false;
+    bool paused = false;
 };

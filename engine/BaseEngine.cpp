@@ -445,6 +445,12 @@ void BaseEngine::PresentAgain()
     passesToPresentAgain = 2;
 }
 
+void BaseEngine::SetPaused(bool pause)
+{
+    paused = pause;
+    audio->SetPaused(pause);
+}
+
 bool BaseEngine::IsFullScreen() const
 {
     return window && (SDL_GetWindowFlags(window.get()) & SDL_WINDOW_FULLSCREEN) != 0;

@@ -108,9 +108,10 @@ public:
     // SDL's id of the window, to which its window events are addressed; 0 without one.
     Uint32 GetWindowId() const { return window ? SDL_GetWindowID(window.get()) : 0; }
 
-    // While paused no object updates; the pacing and frames drawn on request
-    // go on, so a paused game costs what a still screen does.
-    void SetPaused(bool pause) { paused = pause; }
+    // While paused no object updates and every sound holds; the pacing and
+    // frames drawn on request go on, so a paused game costs what a still
+    // screen does.
+    void SetPaused(bool pause);
     bool IsPaused() const { return paused; }
 
     // Frames shown so far: drawn ones and the same one shown again after the

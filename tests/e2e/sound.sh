@@ -3,7 +3,8 @@
 # writes the mixed output to a file as it plays (silence as zero bytes):
 #  - the title music and a run are heard; after M nothing is; M never starts
 #    a run; the choice is kept in Settings.txt, so the next play starts
-#    silent until M; the best time stays untouched;
+#    silent until M; a paused run is silent until resumed; the best time
+#    stays untouched;
 #  - without a working audio driver the game says so in one line on standard
 #    error (and nothing of the sound library's own), plays a run and closes
 #    with status 0.
@@ -70,6 +71,11 @@ if game_start "$folder"; then
     [ "$(tr -d '\000' <"$OUTPUT" | head -c 1 | wc -c)" = 0 ] || check_failed "a play that starts muted made a sound"
     mute_key "sound on"
     heard 1 || check_failed "M did not bring the sound back"
+    key_tap p
+    sleep 0.5
+    heard 1 && check_failed "the paused run still sounds"
+    key_tap p
+    heard 1 || check_failed "resumed, the run is silent"
     close_cleanly
 fi
 settings_say "sound on" || check_failed "Settings.txt does not keep the sound on"

@@ -109,6 +109,27 @@ TEST(AudioMixer, MutingStopsEverythingLetsNothingThroughAndUnmutingBringsBackThe
     mixer.Close();
 }
 
+TEST(AudioMixer, PausingHoldsEverySoundEvenOneStartedMeanwhileUntilResumed)
+{
+    AudioMixer mixer;
+    ASSERT_TRUE(mixer.Open());
+    ASSERT_TRUE(mixer.LoadSound("music", kGoodOgg.c_str()));
+    ASSERT_TRUE(mixer.LoadSound("ping", kGoodWav.c_str()));
+    mixer.PlayLoop("music");
+    mixer.Play("ping");
+    mixer.SetPaused(true);
+    EXPECT_EQ(Mix_Paused(-1), 2);
+    mixer.SetMuted(true);
+    mixer.SetMuted(false);  // the loop starts again, and holds at once
+    mixer.Play("ping");
+    EXPECT_EQ(Mix_Playing(-1), 2);
+    EXPECT_EQ(Mix_Paused(-1), 2);
+    mixer.SetPaused(false);
+    EXPECT_EQ(Mix_Paused(-1), 0);
+    EXPECT_EQ(Mix_Playing(-1), 2);
+    mixer.Close();
+}
+
 TEST(AudioMixer, WithoutADeviceItSaysSoOnceAndEveryCallIsSilent)
 {
     setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
