@@ -80,12 +80,22 @@ TEST(AudioMixer, LeavesOutEachSpoiledFileWithOneLineAndKeepsTheRest)
     mixer.Close();
 }
 
-TEST(AudioMixer, MutingStopsEverythingLetsNothingThroughAndUnmutingBringsBackTheLoop)
-{
+// An open mixer holding the music and one effect.
+class MixerWithSounds : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(mixer.Open());
+        ASSERT_TRUE(mixer.LoadSound("music", kGoodOgg.c_str()));
+        ASSERT_TRUE(mixer.LoadSound("ping", kGoodWav.c_str()));
+    }
+    void TearDown() override { mixer.Close(); }
+
     ListeningMixer mixer;
-    ASSERT_TRUE(mixer.Open());
-    ASSERT_TRUE(mixer.LoadSound("music", kGoodOgg.c_str()));
-    ASSERT_TRUE(mixer.LoadSound("ping", kGoodWav.c_str()));
+};
+
+TEST_F(MixerWithSounds, MutingStopsEverythingLetsNothingThroughAndUnmutingBringsBackTheLoop)
+{
     mixer.PlayLoop("music");
     mixer.PlayLoop("music");  // already running: not started again
     for (int effect = 0; effect < 5; ++effect)
@@ -106,15 +116,10 @@ TEST(AudioMixer, MutingStopsEverythingLetsNothingThroughAndUnmutingBringsBackThe
     mixer.SetMuted(true);
     mixer.SetMuted(false);
     EXPECT_THAT(mixer.heard, ElementsAre("loop music")) << "a stopped loop stays stopped";
-    mixer.Close();
 }
 
-TEST(AudioMixer, PausingHoldsEverySoundEvenOneStartedMeanwhileUntilResumed)
+TEST_F(MixerWithSounds, PausingHoldsEverySoundEvenOneStartedMeanwhileUntilResumed)
 {
-    AudioMixer mixer;
-    ASSERT_TRUE(mixer.Open());
-    ASSERT_TRUE(mixer.LoadSound("music", kGoodOgg.c_str()));
-    ASSERT_TRUE(mixer.LoadSound("ping", kGoodWav.c_str()));
     mixer.PlayLoop("music");
     mixer.Play("ping");
     mixer.SetPaused(true);
@@ -127,7 +132,6 @@ TEST(AudioMixer, PausingHoldsEverySoundEvenOneStartedMeanwhileUntilResumed)
     mixer.SetPaused(false);
     EXPECT_EQ(Mix_Paused(-1), 0);
     EXPECT_EQ(Mix_Playing(-1), 2);
-    mixer.Close();
 }
 
 TEST(AudioMixer, WithoutADeviceItSaysSoOnceAndEveryCallIsSilent)

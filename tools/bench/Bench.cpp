@@ -181,6 +181,12 @@ double Fastest(const std::vector<double>& times)
     return times.empty() ? 0.0 : *std::min_element(times.begin(), times.end());
 }
 
+// Start-ups: the fastest repetition, in milliseconds of wall time.
+void StartUpTiming(benchmark::internal::Benchmark* timing)
+{
+    timing->ComputeStatistics("min", Fastest)->Unit(benchmark::kMillisecond)->UseRealTime();
+}
+
 // ---------------------------------------------------------------- floors
 
 void BM_FloorFrameMemcpy(benchmark::State& state)
@@ -223,19 +229,13 @@ void BM_FloorBareSdlStartUp(benchmark::State& state)
 {
     BareSdlStartUp(state, false);
 }
-BENCHMARK(BM_FloorBareSdlStartUp)
-    ->ComputeStatistics("min", Fastest)
-    ->Unit(benchmark::kMillisecond)
-    ->UseRealTime();
+BENCHMARK(BM_FloorBareSdlStartUp)->Apply(StartUpTiming);
 
 void BM_BareSdlStartUpShowingAPicture(benchmark::State& state)
 {
     BareSdlStartUp(state, true);
 }
-BENCHMARK(BM_BareSdlStartUpShowingAPicture)
-    ->ComputeStatistics("min", Fastest)
-    ->Unit(benchmark::kMillisecond)
-    ->UseRealTime();
+BENCHMARK(BM_BareSdlStartUpShowingAPicture)->Apply(StartUpTiming);
 
 // The audio driver a spawned game is given for a start-up without sound: one
 // that cannot open, so no sound is opened or decoded.
@@ -292,10 +292,7 @@ void BM_FloorBareSdlProgram(benchmark::State& state)
         }
     }
 }
-BENCHMARK(BM_FloorBareSdlProgram)
-    ->ComputeStatistics("min", Fastest)
-    ->Unit(benchmark::kMillisecond)
-    ->UseRealTime();
+BENCHMARK(BM_FloorBareSdlProgram)->Apply(StartUpTiming);
 
 void BM_BareSdlProgramShowingAPicture(benchmark::State& state)
 {
@@ -306,10 +303,7 @@ void BM_BareSdlProgramShowingAPicture(benchmark::State& state)
         }
     }
 }
-BENCHMARK(BM_BareSdlProgramShowingAPicture)
-    ->ComputeStatistics("min", Fastest)
-    ->Unit(benchmark::kMillisecond)
-    ->UseRealTime();
+BENCHMARK(BM_BareSdlProgramShowingAPicture)->Apply(StartUpTiming);
 
 // ---------------------------------------------------------------- the game
 
@@ -352,22 +346,10 @@ void BM_GameProgramToTitleFrameWithoutSound(benchmark::State& state)
 {
     GameProgramToTitleFrame(state, false);
 }
-BENCHMARK(BM_StartUpToTitleFrame)
-    ->ComputeStatistics("min", Fastest)
-    ->Unit(benchmark::kMillisecond)
-    ->UseRealTime();
-BENCHMARK(BM_StartUpToTitleFrameWithoutSound)
-    ->ComputeStatistics("min", Fastest)
-    ->Unit(benchmark::kMillisecond)
-    ->UseRealTime();
-BENCHMARK(BM_GameProgramToTitleFrame)
-    ->ComputeStatistics("min", Fastest)
-    ->Unit(benchmark::kMillisecond)
-    ->UseRealTime();
-BENCHMARK(BM_GameProgramToTitleFrameWithoutSound)
-    ->ComputeStatistics("min", Fastest)
-    ->Unit(benchmark::kMillisecond)
-    ->UseRealTime();
+BENCHMARK(BM_StartUpToTitleFrame)->Apply(StartUpTiming);
+BENCHMARK(BM_StartUpToTitleFrameWithoutSound)->Apply(StartUpTiming);
+BENCHMARK(BM_GameProgramToTitleFrame)->Apply(StartUpTiming);
+BENCHMARK(BM_GameProgramToTitleFrameWithoutSound)->Apply(StartUpTiming);
 
 // ---------------------------------------------------------------- sound
 

@@ -1,6 +1,7 @@
 #include "ArtBook.h"
 
-#include <fstream>
+#include "TextFile.h"
+
 #include <sstream>
 #include <utility>
 #include <vector>
@@ -23,19 +24,6 @@ void TrimCarriageReturn(std::string& line)
 {
     if (!line.empty() && line.back() == '\r')
         line.pop_back();
-}
-
-bool ReadFile(const std::string& path, std::string& text, std::string& error)
-{
-    std::ifstream file(path, std::ios::binary);
-    if (!file) {
-        error = path + ": cannot be read";
-        return false;
-    }
-    std::ostringstream content;
-    content << file.rdbuf();
-    text = content.str();
-    return true;
 }
 }  // namespace
 
@@ -120,11 +108,11 @@ bool ArtBook::ParseGrid(const std::string& text, const std::string& name, PixelC
 bool ArtBook::LoadPalette(const std::string& path, std::string& error)
 {
     std::string text;
-    return ReadFile(path, text, error) && ParsePalette(text, path, error);
+    return ReadTextFile(path, text, error) && ParsePalette(text, path, error);
 }
 
 bool ArtBook::LoadGrid(const std::string& path, PixelCanvas& grid, std::string& error) const
 {
     std::string text;
-    return ReadFile(path, text, error) && ParseGrid(text, path, grid, error);
+    return ReadTextFile(path, text, error) && ParseGrid(text, path, grid, error);
 }

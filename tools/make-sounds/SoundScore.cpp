@@ -1,8 +1,9 @@
 #include "SoundScore.h"
 
+#include "TextFile.h"
+
 #include <cctype>
 #include <cstdlib>
-#include <fstream>
 #include <sstream>
 
 namespace {
@@ -214,12 +215,6 @@ bool SoundScore::Parse(const std::string& text, const std::string& name, std::st
 
 bool SoundScore::Load(const std::string& path, std::string& error)
 {
-    std::ifstream file(path, std::ios::binary);
-    if (!file) {
-        error = path + ": cannot be read";
-        return false;
-    }
-    std::ostringstream text;
-    text << file.rdbuf();
-    return Parse(text.str(), path, error);
+    std::string text;
+    return ReadTextFile(path, text, error) && Parse(text, path, error);
 }
