@@ -611,7 +611,8 @@ void BaseEngine::DestroyOldObjects()
     for (std::unique_ptr<DisplayableObject>& slot : objects) {
         if (!slot)
             break;
-        std::printf("DELETING OBJECT!");
+        if (!consoleQuiet)
+            std::printf("DELETING OBJECT!");
         slot.reset();
     }
     // Anything stored past a gap is released quietly rather than leaked.

@@ -94,8 +94,25 @@ public:
     // Ignored while there is no key table.
     void SetKeyPressed(int keyCode, bool held);
 
-    // The four directions, from keys, d-pads and sticks together.
-    bool IsDirectionHeld(Direction direction) const { return directionInput.IsHeld(direction); }
+    // The four directions as objects steer by them: from keys, d-pads and
+    // sticks together, or the ones a replay holds (see PlayDirections).
+    bool IsDirectionHeld(Direction direction) const
+    {
+        return (HeldDirections() & DirectionBit(direction)) != 0;
+    }
+    unsigned HeldDirections() const
+    {
+        return replayedDirections >= 0 ? static_cast<unsigned>(replayedDirections)
+                                       : directionInput.HeldDirections();
+    }
+    // From now on the objects read these directions (DirectionBit bits)
+    // whatever is held; a negative value gives them the live input again.
+    void PlayDirections(int directions) { replayedDirections = directions; }
+
+    // A quiet engine prints nothing on standard output, its games' lines
+    // included: for a copy of a game that runs out of sight.
+    void QuietConsole() { consoleQuiet = true; }
+    bool IsConsoleQuiet() const { return consoleQuiet; }
     int GetControllerCount() const { return controllers.Count(); }
 
     // Keys the engine keeps from the game: modifiers alone, and the window's
@@ -208,6 +225,8 @@ private:
     GameControllers controllers;
     DirectionInput directionInput{*this, controllers};
     bool paused = false;
+    int replayedDirections = -1;  // negative: the live input
+    bool consoleQuiet = false;
     int passesToPresentAgain = 0;  // the window system asked for the picture again
     bool pictureFillsWindow = true;  // no letterbox bars to clear
     int presentCount = 0;

@@ -37,3 +37,13 @@ bool DirectionInput::IsHeld(Direction direction) const
     const int push = controllers.StrongestPush(source.stickAxis, source.stickSign);
     return source.stickSign > 0 ? push > StickDeadZone : push < -StickDeadZone;
 }
+
+unsigned DirectionInput::HeldDirections() const
+{
+    unsigned held = 0;
+    for (const Direction direction : {Direction::Up, Direction::Down, Direction::Left, Direction::Right}) {
+        if (IsHeld(direction))
+            held |= DirectionBit(direction);
+    }
+    return held;
+}

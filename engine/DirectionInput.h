@@ -5,6 +5,12 @@ class GameControllers;
 
 enum class Direction { Up, Down, Left, Right };
 
+// A set of directions held together is a word of these bits.
+constexpr unsigned DirectionBit(Direction direction)
+{
+    return 1u << static_cast<int>(direction);
+}
+
 // The one place where held keys, d-pads and sticks become the four directions
 // a player steers by: the arrow keys, W A S D, and the d-pad and the left stick
 // (past its dead zone) of every open controller. Only what is held counts;
@@ -21,6 +27,8 @@ public:
     }
 
     bool IsHeld(Direction direction) const;
+    // Every direction held, as DirectionBit bits.
+    unsigned HeldDirections() const;
 
 private:
     const BaseEngine& keys;                // lent: the engine that owns this

@@ -101,8 +101,28 @@ void ImageData::RenderImageWithMask(SDL_Surface* surface, int srcX, int srcY, in
     Render(surface, srcX, srcY, dstX, dstY, regionWidth, regionHeight, true);
 }
 
+void ImageData::RenderImageBlended(SDL_Surface* surface, int srcX, int srcY, int dstX, int dstY,
+                                   int regionWidth, int regionHeight, int opacity) const
+{
+    if (opacity > 0)
+        Render(surface, srcX, srcY, dstX, dstY, regionWidth, regionHeight, true, opacity);
+}
+
+namespace {
+// Mixes two 0xAARRGGBB words, opacity parts of 256 of `over`: red and blue in
+// one multiply, green in another. The result is opaque.
+uint32_t Blend(uint32_t over, uint32_t under, uint32_t opacity)
+{
+    const uint32_t keep = ImageData::kOpaque - opacity;
+    const uint32_t redBlue =
+        (((over & 0xFF00FFu) * opacity + (under & 0xFF00FFu) * keep) >> 8) & 0xFF00FFu;
+    const uint32_t green = (((over & 0xFF00u) * opacity + (under & 0xFF00u) * keep) >> 8) & 0xFF00u;
+    return 0xFF000000u | redBlue | green;
+}
+}  // namespace
+
 void ImageData::Render(SDL_Surface* surface, int srcX, int srcY, int dstX, int dstY,
-                       int regionWidth, int regionHeight, bool masked) const
+                       int regionWidth, int regionHeight, bool masked, int opacity) const
 {
     if (!pixels || !surface)
         return;
@@ -127,6 +147,13 @@ void ImageData::Render(SDL_Surface* surface, int srcX, int srcY, int dstX, int d
         uint32_t* to = target + static_cast<size_t>(dy + row) * stride + static_cast<size_t>(dx);
         if (!masked) {
             std::copy_n(from, w, to);
+            continue;
+        }
+        if (opacity < kOpaque) {
+            for (int64_t i = 0; i < w; ++i) {
+                if (from[i] != transparent)
+                    to[i] = Blend(from[i], to[i], static_cast<uint32_t>(opacity));
+            }
             continue;
         }
         for (int64_t i = 0; i < w; ++i) {

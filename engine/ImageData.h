@@ -35,6 +35,14 @@ public:
     void RenderImageWithMask(SDL_Surface* surface, int srcX, int srcY, int dstX, int dstY,
                              int regionWidth, int regionHeight) const;
 
+    // The most opacity a blended picture can have: drawn as it is.
+    static constexpr int kOpaque = 256;
+    // As RenderImageWithMask, but each drawn pixel is mixed with what lies
+    // under it, opacity parts of kOpaque of the picture's colour (0: nothing
+    // shows; kOpaque or more: as RenderImageWithMask). The result is opaque.
+    void RenderImageBlended(SDL_Surface* surface, int srcX, int srcY, int dstX, int dstY,
+                            int regionWidth, int regionHeight, int opacity) const;
+
     int GetWidth() const { return width; }
     int GetHeight() const { return height; }
     bool HasPixels() const { return pixels != nullptr; }
@@ -43,7 +51,7 @@ public:
 
 private:
     void Render(SDL_Surface* surface, int srcX, int srcY, int dstX, int dstY,
-                int regionWidth, int regionHeight, bool masked) const;
+                int regionWidth, int regionHeight, bool masked, int opacity = kOpaque) const;
 
     int width = 0;
     int height = 0;

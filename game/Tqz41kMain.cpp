@@ -3,6 +3,8 @@
 #include "GameAssets.h"
 #include "Tqz41kCollectibles.h"
 #include "Tqz41kPlayer.h"
+#include "Tqz41kReplayFile.h"
+#include "Tqz41kSettings.h"
 #include "Tqz41kTrap.h"
 #include "Tqz41kTrapCover.h"
 
@@ -11,6 +13,7 @@
 #include <climits>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <iterator>
@@ -35,6 +38,7 @@ constexpr size_t kScoreReadLimitBytes = 1 << 20;
 
 constexpr int kSpaceKey = 32;
 constexpr int kPauseKeys[] = {SDLK_p, SDLK_PAUSE, SDLK_ESCAPE};
+constexpr int kTickMs = 15;  // the engine's update period
 constexpr int kHudBandHeight = 40;  // pixels at the top of the window, above the map
 constexpr int kMsPerSecond = 1000;
 
@@ -55,6 +59,13 @@ constexpr int kPausedX = 362;
 constexpr int kHowToGoOnX = 243;
 constexpr int kPausedDy = 10;
 constexpr int kHowToGoOnDy = 45;
+
+// A split, between the keys text and the best time, for about two seconds.
+constexpr int kSplitX = 420;
+constexpr int kSplitY = 10;
+constexpr int kSplitTicks = 2000 / kTickMs;
+constexpr unsigned int kAheadGreen = 0x30E030;
+constexpr unsigned int kBehindRed = 0xFF4040;
 
 constexpr unsigned int kWhite = 0xFFFFFF;
 constexpr unsigned int kRed = 0xFF0000;
@@ -111,12 +122,15 @@ Tqz41kMain::~Tqz41kMain()
 
 bool Tqz41kMain::IsCommandKey(int keyCode)
 {
-    return keyCode == MuteKey ||
+    return keyCode == MuteKey || keyCode == GhostKey || keyCode == WatchKey || keyCode == RestartKey ||
            std::find(std::begin(kPauseKeys), std::end(kPauseKeys), keyCode) != std::end(kPauseKeys);
 }
 
 int Tqz41kMain::GameInit()
 {
+    // Made once: recording a run allocates nothing.
+    recording = DirectionRecord(Tqz41kReplayFile::MaxTicks);
+    ghostOn = Tqz41kSettings::Read().ghostOn;
     soundCues.Load();
     BaseEngine::GameInit();
     soundCues.TitleShown();
@@ -125,15 +139,29 @@ int Tqz41kMain::GameInit()
 
 void Tqz41kMain::KeyDown(int keyCode)
 {
+    // Held down, a key repeats; a command (or the key that ended watching)
+    // acts once per press.
+    if (keyCode == heldCommandKey)
+        return;
     if (IsCommandKey(keyCode)) {
-        // Held down, a key repeats; a command acts once per press.
-        if (keyCode == heldCommandKey)
-            return;
         heldCommandKey = keyCode;
         if (keyCode == MuteKey)
             soundCues.ToggleMute();
+        else if (keyCode == GhostKey)
+            ToggleGhost();
+        else if (watching)
+            StopWatching();
+        else if (keyCode == RestartKey)
+            Restart();
+        else if (keyCode == WatchKey)
+            StartWatching();
         else
             TogglePause();
+        return;
+    }
+    if (watching) {
+        heldCommandKey = keyCode;
+        StopWatching();
         return;
     }
     if (gameState == StateStart || (gameState == StateWon && keyCode == kSpaceKey))
@@ -148,7 +176,11 @@ void Tqz41kMain::KeyUp(int keyCode)
 
 void Tqz41kMain::ControllerButtonDown(int button)
 {
-    if (button == SDL_CONTROLLER_BUTTON_START && gameState == StatePlaying)
+    if (watching)
+        StopWatching();
+    else if (button == SDL_CONTROLLER_BUTTON_BACK)
+        Restart();
+    else if (button == SDL_CONTROLLER_BUTTON_START && gameState == StatePlaying)
         TogglePause();
     else if (button == SDL_CONTROLLER_BUTTON_A || button == SDL_CONTROLLER_BUTTON_START)
         KeyDown(kSpaceKey);
@@ -191,6 +223,14 @@ void Tqz41kMain::StartRun()
     SetPaused(false);
     // A win before the first frame of this run must not use the last run's time.
     elapsedSeconds = 0.0;
+    runTicks = 0;
+    recording.Clear();
+    keysNoted = Tqz41kPlayer::KeysToFind;
+    splitUntilTick = 0;
+    if (!watching && !unseen) {
+        PlayDirections(-1);
+        levelChecksum = bestRun.Prepare(kLevelFile);
+    }
     gameState = StatePlaying;
     SetupBackgroundBuffer();
     for (int index = 0; DisplayableObject* object = GetDisplayableObject(index); ++index)
@@ -203,7 +243,15 @@ void Tqz41kMain::WinGame()
 {
     constexpr int kChestColumn = 14;
     constexpr int kChestRow = 0;
+    if (watching) {
+        StopWatching();
+        return;
+    }
     gameState = StateWon;
+    if (unseen) {
+        InitialiseObjects();
+        return;
+    }
     soundCues.RunWon();
     tileMap.SetAndRedrawTile(this, kChestColumn, kChestRow, Tqz41kTileManager::TileChestClosed,
                              tileMap.ScreenXForMapX(kChestColumn),
@@ -211,20 +259,147 @@ void Tqz41kMain::WinGame()
     // A time of 0 would read back as no best time at all.
     const bool newBest =
         elapsedSeconds > 0.0 && (!HasHiScore() || static_cast<double>(hiScore) > elapsedSeconds);
-    if (newBest)
+    if (newBest) {
         WriteScore();
-    std::snprintf(runTimeText, sizeof runTimeText,
-                  newBest ? "Your time: %.f s. A new best!" : "Your time: %.f s.", elapsedSeconds);
+        SaveBestReplay();
+    }
+    if (newBest)
+        std::snprintf(runTimeText, sizeof runTimeText, "Your time: %.f s. A new best!", elapsedSeconds);
+    else if (HasHiScore())
+        std::snprintf(runTimeText, sizeof runTimeText, "Your time: %.f s. Best: %d s.", elapsedSeconds,
+                      hiScore);
+    else
+        std::snprintf(runTimeText, sizeof runTimeText, "Your time: %.f s.", elapsedSeconds);
     SetupBackgroundBuffer();
     InitialiseObjects();
     RedrawWholeScreen();
+}
+
+// ---------------------------------------------------------------- racing the best run
+
+void Tqz41kMain::PlayUnseen(const Tqz41kTileManager::Cells& level)
+{
+    unseen = true;
+    unseenLevel = level;
+    QuietConsole();
+    DisableAudio();
+}
+
+void Tqz41kMain::UpdateAllObjects(int time)
+{
+    if (gameState != StatePlaying) {
+        BaseEngine::UpdateAllObjects(time);
+        return;
+    }
+    if (watching)
+        PlayDirections(static_cast<int>(bestRun.GetRecord().At(static_cast<size_t>(runTicks))));
+    else if (!unseen)
+        recording.Push(HeldDirections());  // what the objects read in this update
+    ++runTicks;
+    BaseEngine::UpdateAllObjects(time);
+    if (gameState == StatePlaying && !watching && !unseen)
+        NoteKeysTaken();
+}
+
+// A split for each key taken: this run's tick against the best run's, for the
+// same key in order of taking.
+void Tqz41kMain::NoteKeysTaken()
+{
+    const auto* player = dynamic_cast<const Tqz41kPlayer*>(GetDisplayableObject(0));
+    if (!player)
+        return;
+    for (; keysNoted > player->GetKeysLeft() && keysNoted > 0; --keysNoted) {
+        const int bestTick = bestRun.GetGhost().KeyTick(Tqz41kPlayer::KeysToFind - keysNoted + 1);
+        if (bestTick < 0)
+            continue;
+        const int ticksBehind = runTicks - bestTick;
+        // Tenths of a second, rounded half away from zero.
+        const int ms = ticksBehind * kTickMs;
+        const int tenths = (ms + (ms < 0 ? -50 : 50)) / 100;
+        std::snprintf(splitText, sizeof splitText, "%s%d.%d s", tenths > 0 ? "+" : tenths < 0 ? "-" : "",
+                      std::abs(tenths) / 10, std::abs(tenths) % 10);
+        splitColour = tenths > 0 ? kBehindRed : kAheadGreen;
+        splitUntilTick = runTicks + kSplitTicks;
+    }
+}
+
+void Tqz41kMain::DrawSplit()
+{
+    if (runTicks < splitUntilTick)
+        DrawTextLine(kSplitX, kSplitY, splitLine, splitText, splitColour, nullptr, GetForeground());
+}
+
+bool Tqz41kMain::ShowsGhost() const
+{
+    return gameState == StatePlaying && !watching && !unseen && ghostOn && bestRun.IsReady();
+}
+
+void Tqz41kMain::AfterUndraw()
+{
+    bestRun.GetGhost().Erase(*this);
+}
+
+void Tqz41kMain::BeforeDrawObjects()
+{
+    if (ShowsGhost())
+        bestRun.GetGhost().Draw(GetForeground(), runTicks);
+}
+
+void Tqz41kMain::ToggleGhost()
+{
+    ghostOn = !ghostOn;
+    Tqz41kSettings::WriteGhostOn(ghostOn);
+    // Only a run shows it; a redraw elsewhere would draw a still screen again.
+    if (gameState == StatePlaying)
+        RedrawChanges();
+}
+
+void Tqz41kMain::Restart()
+{
+    if (gameState != StatePlaying || watching || unseen)
+        return;
+    // As a win does: every run starts from the same objects.
+    InitialiseObjects();
+    StartRun();
+}
+
+bool Tqz41kMain::StartWatching()
+{
+    if (gameState != StateStart || unseen)
+        return false;
+    bestRun.Prepare(kLevelFile);
+    if (!bestRun.IsReady())
+        return false;
+    watching = true;
+    StartRun();
+    return true;
+}
+
+void Tqz41kMain::StopWatching()
+{
+    if (!watching)
+        return;
+    watching = false;
+    PlayDirections(-1);
+    SetPaused(false);
+    gameState = StateStart;
+    SetupBackgroundBuffer();
+    // Deletes the objects, the player that won included: the last call.
+    InitialiseObjects();
+    RedrawWholeScreen();
+    soundCues.TitleShown();
+}
+
+void Tqz41kMain::SaveBestReplay()
+{
+    bestRun.Save(recording, levelChecksum);
 }
 
 // ---------------------------------------------------------------- roster
 
 int Tqz41kMain::InitialiseObjects()
 {
-    hiScore = ReadHiScore();
+    hiScore = unseen ? 0 : ReadHiScore();
     // Stops a pass over the objects under way: the player calling WinGame is
     // about to be deleted.
     NotifyObjectsChanged();
@@ -267,6 +442,10 @@ void Tqz41kMain::SetupBackgroundBuffer()
         endScreenImage.RenderImage(GetBackground(), 0, 0, 0, 0, screenWidth, screenHeight);
         break;
     case StatePlaying:
+        if (unseen) {
+            tileMap.SetLevel(unseenLevel);
+            break;
+        }
         FillBackground(0);
         tileMap.LoadLevel(kLevelFile);
         tileMap.DrawTileRange(this, GetBackground(), 0, 0, Tqz41kTileManager::MapColumns - 1,
@@ -328,6 +507,7 @@ void Tqz41kMain::DrawPlayingTexts()
         DrawTextLine(250, 10, hudLines.keysLeft, hudTexts.keysLeft, kWhite, nullptr, GetForeground());
     DrawTextLine(50, 10, hudLines.time, hudTexts.time, kWhite, nullptr, GetForeground());
     DrawTextLine(550, 10, hudLines.hiScore, hudTexts.hiScore, kWhite, nullptr, GetForeground());
+    DrawSplit();
     if (IsPaused())
         DrawPauseNotice(player);
 }

@@ -1,9 +1,11 @@
 #pragma once
 
 #include "BaseEngine.h"
+#include "DirectionRecord.h"
 #include "ImageData.h"
 #include "PlayClock.h"
 #include "TextLine.h"
+#include "Tqz41kBestRun.h"
 #include "Tqz41kSoundCues.h"
 #include "Tqz41kTileManager.h"
 
@@ -35,6 +37,11 @@ public:
 
     // M turns the sound on or off in every state and never starts a run.
     static constexpr int MuteKey = 'm';
+    // G shows or hides the best run's ghost, R on the title watches the best
+    // run, Backspace starts a run again: command keys too.
+    static constexpr int GhostKey = 'g';
+    static constexpr int WatchKey = 'r';
+    static constexpr int RestartKey = SDLK_BACKSPACE;
 
     // Loads the sounds, then builds the roster and the title screen, whose
     // music then starts.
@@ -53,6 +60,18 @@ public:
     // Title picture, level (read from "level1.txt") or end picture, by state.
     void SetupBackgroundBuffer() override;
     void DrawStrings() override;
+    // During a run: gives the objects the tick's directions (live, recorded,
+    // or the best run's while watching it), then updates them, then notes the
+    // keys taken for the splits.
+    void UpdateAllObjects(int time) override;
+    // The ghost is erased with the objects and drawn before them.
+    void AfterUndraw() override;
+    void BeforeDrawObjects() override;
+
+    // Makes this a copy of the game that plays records out of sight on the
+    // given level: it prints nothing, plays no sound, reads no level, score
+    // or replay file and writes none. Before its first InitialiseObjects.
+    void PlayUnseen(const Tqz41kTileManager::Cells& level);
 
     // Starts the clock, loads and paints the level, shows every object.
     void StartRun();
@@ -65,8 +84,22 @@ public:
     void Pause();
     void Resume();
     void TogglePause();
+    // During a run (not while watching): the roster rebuilt as a win does and
+    // a fresh run from the start, clock at zero. Otherwise nothing.
+    void Restart();
+    // On the title, when "Best.replay" holds a run of the level: plays it
+    // through the real objects at real speed. False, and nothing happens,
+    // otherwise. Its win writes nothing and goes back to the title.
+    bool StartWatching();
+    // Ends watching (any key does) and shows the title again.
+    void StopWatching();
+    bool IsWatching() const { return watching; }
+    // The ghost on or off, saved in "Settings.txt".
+    void ToggleGhost();
+    bool IsGhostOn() const { return ghostOn; }
 
-    // Keys that command rather than play: pause (P, Pause, Esc) and mute (M).
+    // Keys that command rather than play: pause (P, Pause, Esc), mute (M),
+    // ghost (G), watch (R) and restart (Backspace).
     static bool IsCommandKey(int keyCode);
 
     // The best time in "Score.txt", or 0 when there is none yet (missing,
@@ -92,6 +125,13 @@ public:
     Tqz41kTileManager& GetTileMap() { return tileMap; }
     const Tqz41kTileManager& GetTileMap() const { return tileMap; }
     const HudTexts& GetHudTexts() const { return hudTexts; }
+    // Updates played in this run (paused time is none).
+    int GetRunTicks() const { return runTicks; }
+    // The directions of every update of this run so far.
+    const DirectionRecord& GetRecording() const { return recording; }
+    // The split shown now ("-1.2 s"), or "" when none is.
+    const char* GetSplitText() const { return runTicks < splitUntilTick ? splitText : ""; }
+    const Tqz41kBestRun& GetBestRun() const { return bestRun; }
     Tqz41kSoundCues& GetSoundCues() { return soundCues; }
 
 private:
@@ -99,6 +139,11 @@ private:
     void DrawPlayingTexts();
     void DrawEndTexts();
     void DrawPauseNotice(const Tqz41kPlayer* player);
+    void DrawSplit();
+    // Beside a new best time: its run, as "Best.replay".
+    void SaveBestReplay();
+    bool ShowsGhost() const;
+    void NoteKeysTaken();
 
     Tqz41kTileManager tileMap;
     int gameState = StateStart;
@@ -121,5 +166,21 @@ private:
     };
     HudLines hudLines;
     Tqz41kSoundCues soundCues{this};
+
+    // The run being played, tick by tick, and the best one.
+    DirectionRecord recording;
+    int runTicks = 0;
+    uint32_t levelChecksum = 0;
+    Tqz41kBestRun bestRun;
+    bool ghostOn = true;
+    bool watching = false;
+    bool unseen = false;
+    Tqz41kTileManager::Cells unseenLevel{};
+    // The k-th key's split shows until splitUntilTick.
+    int keysNoted = 0;
+    int splitUntilTick = 0;
+    char splitText[32] = "";
+    unsigned int splitColour = 0;
+    TextLine splitLine;
 
 };

@@ -60,9 +60,10 @@ int Tqz41kPlayer::Cell(int px, int py) const
     return tileMap->GetValue(tileMap->MapXForScreenX(px), tileMap->MapYForScreenY(py));
 }
 
-int Tqz41kPlayer::RowOf(int py) const
+void Tqz41kPlayer::PrintRow(const char* format, int py) const
 {
-    return tileMap->MapYForScreenY(py);
+    if (!engine->IsConsoleQuiet())
+        std::printf(format, tileMap->MapYForScreenY(py));
 }
 
 bool Tqz41kPlayer::IsNotOnGrass() const
@@ -97,8 +98,8 @@ bool Tqz41kPlayer::CanMoveLeft() const
     if (top == Tiles::TileSky)
         return Cell(x - 1, y + Height - 1) == Tiles::TileSky;
     if (top == Tiles::TileLadder) {
-        std::printf("Tile 1 %d\n", RowOf(y - 1));
-        std::printf("Tile 2 %d\n", RowOf(y + Height - 1));
+        PrintRow("Tile 1 %d\n", y - 1);
+        PrintRow("Tile 2 %d\n", y + Height - 1);
         const int below = Cell(x - 1, y + Height);
         return below == Tiles::TileGrass || below == Tiles::TileLadder;
     }
@@ -114,9 +115,9 @@ bool Tqz41kPlayer::CanMoveRight() const
     if (top == Tiles::TileSky && Cell(x + Width - 1, y + Height - 1) == Tiles::TileSky)
         return true;
     if (top == Tiles::TileSky || top == Tiles::TileLadder)
-        std::printf("Tile 1 %d\n", RowOf(y - 1));
+        PrintRow("Tile 1 %d\n", y - 1);
     if (top == Tiles::TileLadder) {
-        std::printf("Tile 2 %d\n", RowOf(y + Height - 1));
+        PrintRow("Tile 2 %d\n", y + Height - 1);
         const int below = Cell(x + Width, y + Height);
         if (below == Tiles::TileGrass || below == Tiles::TileLadder)
             return true;

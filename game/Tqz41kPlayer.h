@@ -60,7 +60,8 @@ public:
 private:
     // The tile code under a screen pixel; 0 outside the map.
     int Cell(int px, int py) const;
-    int RowOf(int py) const;
+    // A probe's line on the console, with the map row of pixel row py.
+    void PrintRow(const char* format, int py) const;
     void MoveWithKeys();
     void Fall();
     void DriftHome();
