@@ -104,12 +104,32 @@ TEST_F(LevelCheck, ShippedLevelIsFairWithTheTrapsMoving)
 }
 
 // The fastest win with traps is the recorded run the game tests replay to a
-// win (re-record it as the README says when the route changes).
-TEST_F(LevelCheck, ShippedLevelRouteIsTheRecordedWinningRun)
+// win (re-record it as the README says when the route changes), and a record
+// that --verify proves at its time. One stretch turned round, it fails; on
+// another level it is refused.
+TEST_F(LevelCheck, ShippedLevelRouteIsTheRecordedWinningRunWhichVerifyProves)
 {
     EXPECT_EQ(Check("level1.txt", kShipped, "--route"), 0);
-    EXPECT_EQ(output, Contents(kRecordedRun));
+    // The header names the game's version: compared from the line after it.
+    const std::string recorded = Contents(kRecordedRun);
+    EXPECT_EQ(output.substr(0, output.find(" 1.")), "vaultrun-replay 1") << output;
+    EXPECT_EQ(output.substr(output.find('\n')), recorded.substr(recorded.find('\n')));
     EXPECT_EQ(InputScript::Load(kRecordedRun).TotalTicks(), 2028);
+
+    std::ofstream(folder / "run.replay") << output;
+    EXPECT_EQ(Check("level1.txt", "", "--verify run.replay"), 0) << output;
+    EXPECT_EQ(output, "run.replay: proves 2028 ticks, 30 s (30.42 s at 15 ms a tick) on level1.txt\n");
+    std::string turned = recorded;
+    turned.replace(turned.find("\n288 R\n"), 7, "\n288 L\n");
+    std::ofstream(folder / "turned.replay") << turned;
+    EXPECT_EQ(Check("level1.txt", "", "--verify turned.replay"), 1) << output;
+    EXPECT_EQ(output, "turned.replay: fails at tick 570: a trap touches the player\n");
+    std::ofstream(folder / "short.replay") << recorded.substr(0, recorded.rfind('\n', recorded.size() - 2) + 1);
+    EXPECT_EQ(Check("level1.txt", "", "--verify short.replay"), 1) << output;
+    EXPECT_EQ(output, "short.replay: fails at tick 1711: the level is not won\n");
+    EXPECT_EQ(Check("other.txt", kShipped + "\n", "--verify run.replay"), 1) << output;
+    EXPECT_EQ(output, "run.replay: fails: made on another level than other.txt\n");
+    EXPECT_EQ(Check("level1.txt", "", "--verify level1.txt"), 2) << output;
 }
 
 TEST_F(LevelCheck, NamesWhatIsOutOfReach)

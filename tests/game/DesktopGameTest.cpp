@@ -45,7 +45,7 @@ TEST_F(GameFixture, CommandKeysLeaveTheTitleAndEveryOtherKeyStartsARun)
     Pass();
     const int shown = game->GetPresentCount();
     for (SDL_Keycode key : {SDLK_LSHIFT, SDLK_RCTRL, SDLK_LALT, SDLK_RGUI, SDLK_F11, SDLK_p, SDLK_PAUSE,
-                            SDLK_ESCAPE, SDLK_m})
+                            SDLK_ESCAPE, SDLK_m, SDLK_g, SDLK_r, SDLK_BACKSPACE})
         Tap(key);
     Tap(SDLK_RETURN, KMOD_LALT);
     Pass();
