@@ -23,7 +23,8 @@ public:
     const Tqz41kGhost& GetGhost() const { return ghost; }
 
     // Writes the run beside a new best time, or removes the replay when the
-    // run was too long to keep; loaded again at the next Prepare.
+    // run was too long to keep; loaded again at the next Prepare. Under the
+    // best time's lock, held by the caller.
     void Save(const DirectionRecord& run, uint32_t levelChecksum);
 
 private:

@@ -1,24 +1,20 @@
 #include "Tqz41kReplayFile.h"
 
+#include "AtomicFile.h"
 #include "VaultrunVersion.h"
 
 #include <SDL.h>
 
-#include <cerrno>
 #include <cstdio>
 #include <filesystem>
 #include <memory>
 #include <system_error>
-
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 constexpr std::string_view kFormat = "vaultrun-replay 1 ";
 constexpr std::string_view kLevelWord = " level ";
 constexpr size_t kMaxVersionLength = 32;
 constexpr int kChecksumDigits = 8;
-constexpr mode_t kFileMode = S_IRUSR | S_IWUSR | S_IRGRP | S_IROTH;
 
 struct FileCloser {
     void operator()(std::FILE* file) const { std::fclose(file); }
@@ -152,23 +148,5 @@ std::string Tqz41kReplayFile::Read(const char* path, uint32_t levelChecksum, Dir
 
 bool Tqz41kReplayFile::Write(const char* path, const DirectionRecord& record, uint32_t levelChecksum)
 {
-    const std::string text = Format(record, levelChecksum);
-    std::string temporary = std::string(path) + ".XXXXXX";
-    const int descriptor = mkstemp(temporary.data());
-    if (descriptor < 0)
-        return false;
-    bool written = fchmod(descriptor, kFileMode) == 0;
-    for (size_t done = 0; written && done < text.size();) {
-        const ssize_t count = write(descriptor, text.data() + done, text.size() - done);
-        if (count < 0 && errno == EINTR)
-            continue;
-        written = count > 0;
-        done += written ? static_cast<size_t>(count) : 0;
-    }
-    written = written && fsync(descriptor) == 0;
-    written = close(descriptor) == 0 && written;
-    if (written && std::rename(temporary.c_str(), path) == 0)
-        return true;
-    std::remove(temporary.c_str());
-    return false;
+    return AtomicFile::Replace(path, Format(record, levelChecksum));
 }

@@ -42,7 +42,7 @@ public:
     static constexpr const char* ForeignLevel = "made on another level";
     // The same from a file: only a plain file, and only MaxBytes of it.
     static std::string Read(const char* path, uint32_t levelChecksum, DirectionRecord& record);
-    // Replaces the file through a temporary file of its own, synced and
-    // renamed over it; false, the old file kept, when that fails.
+    // Replaces the file atomically (AtomicFile: no lock taken; the caller
+    // holds the best time's); false, the old file kept, when that fails.
     static bool Write(const char* path, const DirectionRecord& record, uint32_t levelChecksum);
 };

@@ -1,12 +1,11 @@
 #include "Tqz41kSettings.h"
 
+#include "AtomicFile.h"
+
 #include <cstdio>
-#include <cstring>
 #include <filesystem>
 #include <string>
 #include <system_error>
-
-#include <unistd.h>
 
 namespace {
 constexpr std::string_view kSoundOff = "sound off";
@@ -76,20 +75,11 @@ bool Tqz41kSettings::WriteGhostOn(bool on, const char* path)
 
 bool Tqz41kSettings::Write(const Values& values, const char* what, const char* path)
 {
-    std::string temporary = std::string(path) + ".XXXXXX";
-    const int descriptor = mkstemp(temporary.data());
-    bool written = false;
-    if (descriptor >= 0) {
-        std::string text = values.soundOn ? "sound on\n" : "sound off\n";
-        if (!values.ghostOn)
-            text += std::string(kGhostOff) + "\n";
-        written = write(descriptor, text.data(), text.size()) == static_cast<ssize_t>(text.size()) &&
-                  fsync(descriptor) == 0;
-        written = close(descriptor) == 0 && written;
-        if (written && std::rename(temporary.c_str(), path) == 0)
-            return true;
-        std::remove(temporary.c_str());
-    }
+    std::string text = values.soundOn ? "sound on\n" : "sound off\n";
+    if (!values.ghostOn)
+        text += std::string(kGhostOff) + "\n";
+    if (AtomicFile::Replace(path, text))
+        return true;
     std::fprintf(stderr, "Could not save the %s setting to %s\n", what, path);
     return false;
 }

@@ -20,8 +20,8 @@ public:
     // unreadable or damaged file means everything on.
     static Values Read(const char* path = FileName);
     static bool ReadSoundOn(const char* path = FileName) { return Read(path).soundOn; }
-    // Replace the file, the other setting kept as read, through a temporary
-    // file of a name of its own and a rename, so a failure keeps the old
+    // Replace the file, the other setting kept as read, atomically
+    // (AtomicFile), so a failure keeps the old
     // file; false with one line on standard error when it cannot be saved.
     static bool WriteSoundOn(bool on, const char* path = FileName);
     static bool WriteGhostOn(bool on, const char* path = FileName);
