@@ -89,6 +89,13 @@ Tqz41kMain::Tqz41kMain()
     endScreenImage.LoadImage(GameAssets::kEndScreenPicture.file);
 }
 
+Tqz41kMain::Tqz41kMain(const Tqz41kTileManager::Cells& unseenLevel)
+    : unseen(true), unseenLevel(unseenLevel)
+{
+    QuietConsole();
+    DisableAudio();
+}
+
 // The objects borrow our pictures and the map, which go with our members
 // before the engine's destructor runs: the objects go first. They are deleted
 // as the engine would, one "DELETING OBJECT!" each, and the engine then finds
@@ -253,14 +260,6 @@ void Tqz41kMain::WinGame()
 }
 
 // ---------------------------------------------------------------- racing the best run
-
-void Tqz41kMain::PlayUnseen(const Tqz41kTileManager::Cells& level)
-{
-    unseen = true;
-    unseenLevel = level;
-    QuietConsole();
-    DisableAudio();
-}
 
 void Tqz41kMain::UpdateAllObjects(int time)
 {

@@ -33,6 +33,10 @@ public:
     };
 
     Tqz41kMain();
+    // A copy of the game that plays records out of sight on the given level:
+    // it prints nothing, plays no sound, loads none of its screens' pictures,
+    // and reads no level, score or replay file and writes none.
+    explicit Tqz41kMain(const Tqz41kTileManager::Cells& unseenLevel);
     ~Tqz41kMain() override;
 
     // M turns the sound on or off in every state and never starts a run.
@@ -67,11 +71,6 @@ public:
     // The ghost is erased with the objects and drawn before them.
     void AfterUndraw() override;
     void BeforeDrawObjects() override;
-
-    // Makes this a copy of the game that plays records out of sight on the
-    // given level: it prints nothing, plays no sound, reads no level, score
-    // or replay file and writes none. Before its first InitialiseObjects.
-    void PlayUnseen(const Tqz41kTileManager::Cells& level);
 
     // Starts the clock, loads and paints the level, shows every object.
     void StartRun();

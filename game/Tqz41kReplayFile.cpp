@@ -5,6 +5,7 @@
 
 #include <SDL.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <memory>
@@ -71,8 +72,12 @@ bool Tqz41kReplayFile::ReadBounded(const char* path, std::string& bytes)
     File file(std::fopen(path, "rb"));
     if (!file)
         return false;
-    bytes.resize(MaxBytes + 1);
-    bytes.resize(std::fread(bytes.data(), 1, bytes.size(), file.get()));
+    // In chunks: a file of a few hundred bytes costs no megabyte.
+    char chunk[4096];
+    for (size_t count = 0; bytes.size() <= MaxBytes &&
+                           (count = std::fread(chunk, 1, std::min(sizeof chunk, MaxBytes + 1 - bytes.size()),
+                                               file.get())) > 0;)
+        bytes.append(chunk, count);
     if (std::ferror(file.get()) == 0)
         return true;
     bytes.clear();

@@ -14,8 +14,7 @@ Tqz41kRunReplayer::Outcome Tqz41kRunReplayer::Play(const Tqz41kTileManager::Cell
 {
     Outcome outcome;
     outcome.keyTicks.fill(-1);
-    auto game = std::make_unique<Tqz41kMain>();
-    game->PlayUnseen(level);
+    auto game = std::make_unique<Tqz41kMain>(level);
     game->InitialiseObjects();
     game->StartRun();
     int keysLeft = Tqz41kPlayer::KeysToFind;

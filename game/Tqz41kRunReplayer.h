@@ -24,8 +24,8 @@ public:
     using OnTick = std::function<void(int tick, const Tqz41kPlayer::State& player)>;
 
     // Plays every tick of the record, up to a win, or with stopAtTrap up to
-    // the first touch of a trap. Loads the game's pictures from the working
-    // folder, when there are any, as the game does; costs a few milliseconds.
+    // the first touch of a trap. Loads the player's and the map's pictures
+    // from the working folder, when there are any, as the game does.
     static Outcome Play(const Tqz41kTileManager::Cells& level, const DirectionRecord& record,
                         bool stopAtTrap, const OnTick& onTick = nullptr);
 };

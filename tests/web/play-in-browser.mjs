@@ -3,7 +3,7 @@
 // the title picture, a run started with a key, the player moved by a held
 // arrow, a win on the end-to-end tests' winning level (played in place of the
 // game's own through the page's ?level=), and the best time still shown after
-// a reload. Prints what the page costs: first-frame time against a bare SDL
+// a reload with the best run's ghost. Prints what the page costs: first-frame time against a bare SDL
 // page, its size, updates per second at several frame rates, main-thread time.
 // usage: node play-in-browser.mjs WEB_BUILD_FOLDER WIN_LEVEL
 import puppeteer from 'puppeteer-core';
@@ -289,16 +289,21 @@ async function main() {
     const afterWin = await shot(page);
     check(!sameRegion(afterWin, runStart, HI_SCORE_TEXT), 'the heads-up line shows the new best time');
     // Stored by the page on its own: look into the browser's database for it.
-    const stored = await poll(10, () => page.evaluate(() => new Promise((found) => {
+    const storedFile = (name) => poll(10, () => page.evaluate((name) => new Promise((found) => {
       const request = indexedDB.open('/saves');
       request.onerror = () => found(false);
       request.onsuccess = () => {
-        const get = request.result.transaction('FILE_DATA').objectStore('FILE_DATA').get('/saves/Score.txt');
+        const get = request.result.transaction('FILE_DATA').objectStore('FILE_DATA').get(`/saves/${name}`);
         get.onsuccess = () => found(Boolean(get.result) && new TextDecoder().decode(get.result.contents).trim());
         get.onerror = () => found(false);
       };
-    })));
-    check(stored, 'the page stored the best time in IndexedDB');
+    }), name));
+    check(await storedFile('Score.txt'), 'the page stored the best time in IndexedDB');
+    const replay = await storedFile('Best.replay');
+    check(replay && replay.startsWith('vaultrun-replay 1 '), 'the page stored the best run beside it');
+    // The ghost's jacket: the player's navy half over the sky.
+    const GHOST_NAVY = 0x557f9d;
+    check(count(runStart, area(0, 40, 800, 560), GHOST_NAVY) === 0, 'no ghost before a best run');
 
     console.log('case: the best time survives a reload');
     page.consoleLines = [];
@@ -310,6 +315,9 @@ async function main() {
     check(page.consoleLines.some((line) => line.includes(`SCORE = ${best} `)),
       `the stored best time ${best} read at start-up`);
     check(sameRegion(await shot(page), afterWin, HI_SCORE_TEXT), 'the heads-up line shows the stored best time');
+    await sleep(1000);
+    check(count(await shot(page), area(0, 40, 800, 560), GHOST_NAVY) > 20,
+      'the best run\'s ghost walks beside the player after the reload');
     await page.close();
 
     for (const frameRate of [60, 144]) {
