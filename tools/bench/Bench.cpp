@@ -54,6 +54,7 @@ constexpr int kPassMs = 15;
 // Into a run: the first frame's whole-screen copy is past and every text drawn.
 constexpr int kWarmUpPasses = 10;
 constexpr int kGhostStretchTicks = 150;  // the ghost's walk one way: 300 pixels
+constexpr size_t kFastestRunTicks = 2028;  // the shipped level's, as --route finds it
 
 // The game with its clock and the upload opened up: the frame hooks are
 // public already, so "before the upload" is exactly the calls GameRender makes
@@ -558,6 +559,28 @@ void BM_PlayFrameWithGhost(benchmark::State& state)
 BENCHMARK(BM_PlayFrameWithGhost)
     ->ComputeStatistics("min", Fastest)
     ->Unit(benchmark::kMicrosecond);
+
+// What a run's start costs once a best run is loaded: its ghost's track, the
+// record played out of sight (a copy of the game, its player's and map's
+// pictures loaded), for a run as long as the shipped level's fastest.
+void BM_GhostBuild(benchmark::State& state)
+{
+    std::ifstream file("level1.txt", std::ios::binary);
+    const std::string level{std::istreambuf_iterator<char>(file), {}};
+    DirectionRecord record(kFastestRunTicks);
+    while (record.Ticks() + 2 * kGhostStretchTicks <= kFastestRunTicks) {
+        record.PushStretch(kGhostStretchTicks, DirectionBit(Direction::Right));
+        record.PushStretch(kGhostStretchTicks, DirectionBit(Direction::Left));
+    }
+    for (auto _ : state) {
+        Tqz41kGhost ghost;
+        ghost.Build(Tqz41kTileManager::ParseLevel(level), record);
+        benchmark::DoNotOptimize(ghost.Ticks());
+    }
+}
+BENCHMARK(BM_GhostBuild)
+    ->ComputeStatistics("min", Fastest)
+    ->Unit(benchmark::kMillisecond);
 
 // The heads-up band: erase it, then time, keys left and best time.
 void BM_HeadsUpTexts(benchmark::State& state)
