@@ -289,18 +289,21 @@ async function main() {
     const afterWin = await shot(page);
     check(!sameRegion(afterWin, runStart, HI_SCORE_TEXT), 'the heads-up line shows the new best time');
     // Stored by the page on its own: look into the browser's database for it.
-    const storedFile = (name) => poll(10, () => page.evaluate((name) => new Promise((found) => {
+    // Whether the page stored a file that begins so (and is not blank).
+    const stored = (name, start) => poll(10, () => page.evaluate((name, start) => new Promise((found) => {
       const request = indexedDB.open('/saves');
       request.onerror = () => found(false);
       request.onsuccess = () => {
         const get = request.result.transaction('FILE_DATA').objectStore('FILE_DATA').get(`/saves/${name}`);
-        get.onsuccess = () => found(Boolean(get.result) && new TextDecoder().decode(get.result.contents).trim());
+        get.onsuccess = () => {
+          const text = get.result ? new TextDecoder().decode(get.result.contents).trim() : '';
+          found(text !== '' && text.startsWith(start));
+        };
         get.onerror = () => found(false);
       };
-    }), name));
-    check(await storedFile('Score.txt'), 'the page stored the best time in IndexedDB');
-    const replay = await storedFile('Best.replay');
-    check(replay && replay.startsWith('vaultrun-replay 1 '), 'the page stored the best run beside it');
+    }), name, start));
+    check(await stored('Score.txt', ''), 'the page stored the best time in IndexedDB');
+    check(await stored('Best.replay', 'vaultrun-replay 1 '), 'the page stored the best run beside it');
     // The ghost's jacket: the player's navy half over the sky.
     const GHOST_NAVY = 0x557f9d;
     check(count(runStart, area(0, 40, 800, 560), GHOST_NAVY) === 0, 'no ghost before a best run');
