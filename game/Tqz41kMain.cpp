@@ -273,7 +273,8 @@ void Tqz41kMain::UpdateAllObjects(int time)
         recording.Push(HeldDirections());  // what the objects read in this update
     ++runTicks;
     BaseEngine::UpdateAllObjects(time);
-    if (gameState == StatePlaying && !watching && !unseen)
+    // Splits need a best run to compare with.
+    if (gameState == StatePlaying && !watching && !unseen && bestRun.IsReady())
         NoteKeysTaken();
 }
 
