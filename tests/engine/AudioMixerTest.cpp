@@ -73,7 +73,7 @@ TEST(AudioMixer, LeavesOutEachSpoiledFileWithOneLineAndKeepsTheRest)
     }
     std::filesystem::remove_all(folder);
     EXPECT_TRUE(mixer.LoadSound("good", kGoodWav.c_str()));
-    EXPECT_TRUE(mixer.LoadSound("music", kGoodOgg.c_str()));
+    EXPECT_TRUE(mixer.LoadLoop("music", kGoodOgg.c_str()));
     mixer.Play("spoiled");
     mixer.Play("good");
     EXPECT_EQ(Mix_Playing(-1), 1) << "the spoiled sound plays nothing, the good one plays";
@@ -86,7 +86,7 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(mixer.Open());
-        ASSERT_TRUE(mixer.LoadSound("music", kGoodOgg.c_str()));
+        ASSERT_TRUE(mixer.LoadLoop("music", kGoodOgg.c_str()));
         ASSERT_TRUE(mixer.LoadSound("ping", kGoodWav.c_str()));
     }
     void TearDown() override { mixer.Close(); }
@@ -100,12 +100,13 @@ TEST_F(MixerWithSounds, MutingStopsEverythingLetsNothingThroughAndUnmutingBrings
     mixer.PlayLoop("music");  // already running: not started again
     for (int effect = 0; effect < 5; ++effect)
         mixer.Play("ping");
-    EXPECT_EQ(Mix_Playing(-1), 1 + AudioMixer::kEffectChannels) << "the oldest effects make way";
+    EXPECT_EQ(Mix_Playing(-1), AudioMixer::kEffectChannels) << "the oldest effects make way";
+    EXPECT_EQ(Mix_PlayingMusic(), 1) << "the loop streams as music, not decoded whole";
     EXPECT_THAT(mixer.heard, ElementsAre("loop music", "ping", "ping", "ping", "ping", "ping"));
 
     mixer.heard.clear();
     mixer.SetMuted(true);
-    EXPECT_EQ(Mix_Playing(-1), 0);
+    EXPECT_EQ(Mix_Playing(-1) + Mix_PlayingMusic(), 0);
     mixer.Play("ping");
     mixer.PlayLoop("music");
     EXPECT_THAT(mixer.heard, IsEmpty());
@@ -123,15 +124,15 @@ TEST_F(MixerWithSounds, PausingHoldsEverySoundEvenOneStartedMeanwhileUntilResume
     mixer.PlayLoop("music");
     mixer.Play("ping");
     mixer.SetPaused(true);
-    EXPECT_EQ(Mix_Paused(-1), 2);
+    EXPECT_EQ(Mix_Paused(-1) + Mix_PausedMusic(), 2);
     mixer.SetMuted(true);
     mixer.SetMuted(false);  // the loop starts again, and holds at once
     mixer.Play("ping");
-    EXPECT_EQ(Mix_Playing(-1), 2);
-    EXPECT_EQ(Mix_Paused(-1), 2);
+    EXPECT_EQ(Mix_Playing(-1) + Mix_PlayingMusic(), 2);
+    EXPECT_EQ(Mix_Paused(-1) + Mix_PausedMusic(), 2);
     mixer.SetPaused(false);
-    EXPECT_EQ(Mix_Paused(-1), 0);
-    EXPECT_EQ(Mix_Playing(-1), 2);
+    EXPECT_EQ(Mix_Paused(-1) + Mix_PausedMusic(), 0);
+    EXPECT_EQ(Mix_Playing(-1) + Mix_PlayingMusic(), 2);
 }
 
 TEST(AudioMixer, WithoutADeviceItSaysSoOnceAndEveryCallIsSilent)
