@@ -58,15 +58,33 @@ TEST(AudioMixer, LeavesOutEachSpoiledFileWithOneLineAndKeepsTheRest)
     for (size_t i = 40; i < corrupt.size(); ++i)
         corrupt[i] = static_cast<char>(~corrupt[i]);
 
+    // One endless note: a MIDI decoder would render it for ever.
+    const std::string midi("MThd\0\0\0\x06\0\0\0\x01\0\x60MTrk\0\0\0\x0e"
+                           "\0\xc0\0\0\x90\x3c\x64\xff\xff\xff\x7f\xff\x2f\0", 36);
+    // Six seconds in the effect's own format (its 44-byte header at 44.1 kHz,
+    // 16-bit mono): whole and plain, but no effect.
+    const uint32_t sixSecondsBytes = 6 * 44100 * 2;
+    std::string sixSeconds = wav.substr(0, 44) + std::string(sixSecondsBytes, '\0');
+    for (const auto& [at, value] : {std::pair(4u, 36 + sixSecondsBytes), std::pair(40u, sixSecondsBytes)})
+        for (uint32_t byte = 0; byte < 4; ++byte)
+            sixSeconds[at + byte] = static_cast<char>(value >> (8 * byte));
+    const std::string ogg = ReadBytes(kGoodOgg);
+
     const std::filesystem::path spoiled[] = {
         folder / "missing.wav", write("empty.wav", ""), write("truncated.wav", wav.substr(0, wav.size() / 2)),
         write("corrupt.wav", corrupt), write("text.wav", "This is not what it seems to be.\n"),
-        write("header.ogg", ReadBytes(kGoodOgg).substr(0, 58)), folder / "folder.wav", folder / "pipe.ogg"};
+        write("trapSlam.wav", midi), write("long.wav", sixSeconds), write("effect.ogg", ogg),
+        write("header.ogg", ogg.substr(0, 58)), write("cut.ogg", ogg.substr(0, ogg.size() / 2)),
+        folder / "folder.wav", folder / "pipe.ogg"};
     ListeningMixer mixer;
     ASSERT_TRUE(mixer.Open());
     for (const auto& path : spoiled) {
         testing::internal::CaptureStderr();
-        EXPECT_FALSE(mixer.LoadSound("spoiled", path.c_str())) << path;
+        // The Ogg files as the loop, the rest as effects.
+        EXPECT_FALSE(path.extension() == ".ogg" && path.stem() != "effect"
+                         ? mixer.LoadLoop("spoiled", path.c_str())
+                         : mixer.LoadSound("spoiled", path.c_str()))
+            << path;
         const std::string said = testing::internal::GetCapturedStderr();
         EXPECT_EQ(said.rfind("Sound " + path.string() + " left out: ", 0), 0u) << said;
         EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
