@@ -114,6 +114,7 @@ namespace {
 // Why a file with this header is no sound of the kind asked for; null when it is one.
 const char* Refusal(const SoundHeader& header, bool loop)
 {
+    static_assert(AudioMixer::kLongestEffectSeconds == 5.0, "the line below names the bound");
     using Format = SoundHeader::Format;
     if (header.format == Format::Unknown)
         return "not a WAV or Ogg Vorbis file";
@@ -128,7 +129,7 @@ const char* Refusal(const SoundHeader& header, bool loop)
     if (header.format != Format::Wav)
         return "an effect must be a WAV file";
     if (header.seconds > AudioMixer::kLongestEffectSeconds || header.dataBytes > kLargestEffectBytes)
-        return "too long for an effect";
+        return "longer than an effect may be (5 s)";
     return nullptr;
 }
 
