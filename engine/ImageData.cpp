@@ -8,9 +8,13 @@
 #include <climits>
 #include <cstdint>
 #include <cstdio>
+#include <filesystem>
 #include <new>
+#include <system_error>
 
 namespace {
+
+constexpr unsigned char kGifTrailer = 0x3B;
 
 bool Refuse(const char* fileName, const char* why)
 {
@@ -18,10 +22,28 @@ bool Refuse(const char* fileName, const char* why)
     return false;
 }
 
+// Whether the stream's last byte is the trailer that ends every whole GIF. The
+// GIF decoder hands back a partly drawn picture for a file cut short, without
+// failing.
+bool EndsWithGifTrailer(SDL_RWops* file)
+{
+    unsigned char last = 0;
+    return SDL_RWseek(file, -1, RW_SEEK_END) >= 0 && SDL_RWread(file, &last, 1, 1) == 1 &&
+           last == kGifTrailer;
+}
+
 // The picture's own header, read before any decoder sees the file: a decoder
 // allocates whatever size the header claims. Null when it is refused.
 SDL_Surface* DecodeWithinLimits(const char* fileName)
 {
+    // Only a plain file: opening a named pipe would wait for a writer forever.
+    std::error_code error;
+    const std::filesystem::file_status status = std::filesystem::status(fileName, error);
+    if (!std::filesystem::is_regular_file(status)) {
+        if (std::filesystem::exists(status))
+            Refuse(fileName, "not a plain file");
+        return nullptr;  // missing: no picture, as ever
+    }
     SDL_RWops* file = SDL_RWFromFile(fileName, "rb");
     if (!file)
         return nullptr;  // missing or unreadable: no picture, as ever
@@ -46,7 +68,20 @@ SDL_Surface* DecodeWithinLimits(const char* fileName)
     }
     // Only the decoder of the format just read: no other decoder sees the file.
     const bool png = header.format == PictureHeader::Format::Png;
-    return IMG_LoadTyped_RW(file, 1, png ? "PNG" : "GIF");
+    const char* failure = nullptr;
+    SDL_Surface* decoded = nullptr;
+    if (!png && (!EndsWithGifTrailer(file) || SDL_RWseek(file, 0, RW_SEEK_SET) != 0)) {
+        SDL_RWclose(file);
+        failure = "it is cut short (no GIF trailer at its end)";
+    } else {
+        decoded = IMG_LoadTyped_RW(file, 1, png ? "PNG" : "GIF");
+        if (!decoded)
+            failure = IMG_GetError();
+    }
+    // The decoder's own complaint, if any, does not say which file it was.
+    if (failure)
+        std::fprintf(stderr, "Picture %s could not be decoded: %s\n", fileName, failure);
+    return decoded;
 }
 
 }  // namespace
