@@ -127,7 +127,7 @@ run_case() {
     check_sanitizers_quiet
     grep -qF "*******************SCORE = $EXPECT_BEST ***" "$GAME_OUT" ||
         check_failed "the best time was not read as $EXPECT_BEST"
-    [ -z "$EXPECT_SAVE_FAILURE" ] || grep -qF "Could not save the best time to Score.txt" "$GAME_OUT" ||
+    [ -z "$EXPECT_SAVE_FAILURE" ] || grep -qF "Could not save the best time to Score.txt" "$GAME_ERR" ||
         check_failed "the failed save of the best time was not reported"
     # A file, folder or pipe stays what it was, and no best time appears without a win.
     [ "$(kind "$score")" = "$score_kind" ] || check_failed "Score.txt was a ${score_kind:-nothing}, now a $(kind "$score")"
