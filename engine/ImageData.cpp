@@ -22,6 +22,12 @@ bool Refuse(const char* fileName, const char* why)
     return false;
 }
 
+// The decoder's own complaint, if any, does not say which file it was.
+void ReportUndecodable(const char* fileName, const char* why)
+{
+    std::fprintf(stderr, "Picture %s could not be decoded: %s\n", fileName, why);
+}
+
 // Whether the stream's last byte is the trailer that ends every whole GIF. The
 // GIF decoder hands back a partly drawn picture for a file cut short, without
 // failing.
@@ -49,6 +55,7 @@ SDL_Surface* DecodeWithinLimits(const char* fileName)
         return nullptr;  // missing or unreadable: no picture, as ever
     const PictureHeader header = PictureHeader::Read(file);
     const char* refusal = nullptr;
+    const char* undecodable = nullptr;
     char size[96];
     if (header.format == PictureHeader::Format::Unknown) {
         refusal = "not a PNG or GIF file";
@@ -59,28 +66,22 @@ SDL_Surface* DecodeWithinLimits(const char* fileName)
                       static_cast<unsigned>(header.width), static_cast<unsigned>(header.height),
                       ImageData::kMaxSide, ImageData::kMaxSide);
         refusal = size;
+    } else if (header.format == PictureHeader::Format::Gif && !EndsWithGifTrailer(file)) {
+        undecodable = "it is cut short (no GIF trailer at its end)";
     }
-    if (refusal || SDL_RWseek(file, 0, RW_SEEK_SET) != 0) {
+    if (refusal || undecodable || SDL_RWseek(file, 0, RW_SEEK_SET) != 0) {
         SDL_RWclose(file);
         if (refusal)
             Refuse(fileName, refusal);
+        if (undecodable)
+            ReportUndecodable(fileName, undecodable);
         return nullptr;
     }
     // Only the decoder of the format just read: no other decoder sees the file.
     const bool png = header.format == PictureHeader::Format::Png;
-    const char* failure = nullptr;
-    SDL_Surface* decoded = nullptr;
-    if (!png && (!EndsWithGifTrailer(file) || SDL_RWseek(file, 0, RW_SEEK_SET) != 0)) {
-        SDL_RWclose(file);
-        failure = "it is cut short (no GIF trailer at its end)";
-    } else {
-        decoded = IMG_LoadTyped_RW(file, 1, png ? "PNG" : "GIF");
-        if (!decoded)
-            failure = IMG_GetError();
-    }
-    // The decoder's own complaint, if any, does not say which file it was.
-    if (failure)
-        std::fprintf(stderr, "Picture %s could not be decoded: %s\n", fileName, failure);
+    SDL_Surface* decoded = IMG_LoadTyped_RW(file, 1, png ? "PNG" : "GIF");
+    if (!decoded)
+        ReportUndecodable(fileName, IMG_GetError());
     return decoded;
 }
 
