@@ -15,7 +15,10 @@ constexpr const char* kReplayFile = Tqz41kReplayFile::FileName;
 uint32_t Tqz41kBestRun::Prepare(const char* levelFile)
 {
     std::string level;
-    Tqz41kReplayFile::ReadBounded(levelFile, level);
+    // The level as the game installs it: a file too large to be one gives no cells.
+    if (!Tqz41kReplayFile::ReadBounded(levelFile, level) ||
+        level.size() > static_cast<size_t>(Tqz41kTileManager::MaxLevelBytes))
+        level.clear();
     const uint32_t checksum = Tqz41kReplayFile::LevelChecksum(level);
     if (loaded && loadedChecksum == checksum)
         return checksum;
