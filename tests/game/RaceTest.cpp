@@ -19,8 +19,6 @@
 #include <string>
 #include <vector>
 
-#include <sys/stat.h>
-
 namespace fs = std::filesystem;
 
 namespace {
