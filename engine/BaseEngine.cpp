@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <csignal>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -111,6 +112,10 @@ int BaseEngine::Initialise(const char* title, int width, int height, const char*
 {
     screenWidth = width;
     screenHeight = height;
+    // A file-size limit (ulimit -f) would otherwise kill a game at its save,
+    // which only leaves a temporary file; with the signal ignored the write
+    // fails, and the save with it, and the old file stays.
+    std::signal(SIGXFSZ, SIG_IGN);
 
     if (SDL_Init(SDL_INIT_VIDEO) < 0) {
         std::fprintf(stderr, "Unable to init SDL: %s\n", SDL_GetError());

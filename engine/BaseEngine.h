@@ -56,7 +56,8 @@ public:
     // window and its surfaces, then runs GameInit. Returns 0, or 1 with a line
     // on standard error when anything cannot be created; after a 1 only
     // destruction is allowed. A font library that fails to start gets its line
-    // on standard error, and no text is drawn.
+    // on standard error, and no text is drawn. From here on a write past a
+    // file-size limit fails as a write instead of ending the process.
     int Initialise(const char* title, int width, int height, const char* fontName, int fontSize);
     // Runs passes until the window is closed or exitCode leaves -1; always 0.
     // In the browser it does not return: the page's display frames run the

@@ -1,5 +1,7 @@
 #include "Tqz41kMain.h"
 
+#include "AtomicFile.h"
+#include "FileLock.h"
 #include "GameAssets.h"
 #include "Tqz41kCollectibles.h"
 #include "Tqz41kLayout.h"
@@ -8,29 +10,22 @@
 #include "Tqz41kTrapCover.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <climits>
 #include <cstdint>
 #include <cstdio>
-#include <cstring>
 #include <filesystem>
 #include <iterator>
 #include <memory>
 #include <string>
 #include <system_error>
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 namespace {
 
 constexpr const char* kLevelFile = "level1.txt";
-constexpr mode_t kScoreFileMode = S_IRUSR | S_IWUSR | S_IRGRP | S_IROTH;
 constexpr const char* kScoreFile = "Score.txt";
-// The new best is written to a file of its own beside the score file, then
-// renamed over it: the old best survives any failure before the rename, and
-// two games in one folder never share a temporary file. mkstemp fills in the Xs.
-constexpr char kScoreTempPattern[] = "Score.txt.XXXXXX";
+// Taken around reading, comparing and writing the best time: two games in one
+// folder then never both claim a new best, and the better time stays.
+constexpr const char* kScoreLockFile = "Score.txt.lock";
 // A score file is a few digits; a larger one is read only this far.
 constexpr size_t kScoreReadLimitBytes = 1 << 20;
 
@@ -67,21 +62,6 @@ struct FileCloser {
     void operator()(std::FILE* file) const { std::fclose(file); }
 };
 using File = std::unique_ptr<std::FILE, FileCloser>;
-
-// Writes all of the bytes, across short writes and interruptions.
-bool WriteAll(int fd, const char* bytes, size_t count)
-{
-    while (count > 0) {
-        const ssize_t done = write(fd, bytes, count);
-        if (done < 0 && errno == EINTR)
-            continue;
-        if (done <= 0)
-            return false;
-        bytes += done;
-        count -= static_cast<size_t>(done);
-    }
-    return true;
-}
 
 bool IsFormattedSpace(char c)
 {
@@ -207,13 +187,11 @@ void Tqz41kMain::WinGame()
     soundCues.RunWon();
     tileMap.SetAndRedrawTile(this, ChestColumn, ChestRow, Tqz41kTileManager::TileChestClosed,
                              tileMap.ScreenXForMapX(ChestColumn), tileMap.ScreenYForMapY(ChestRow));
-    // A time of 0 would read back as no best time at all.
-    const bool newBest =
-        elapsedSeconds > 0.0 && (!HasHiScore() || static_cast<double>(hiScore) > elapsedSeconds);
-    if (newBest)
-        WriteScore();
-    std::snprintf(runTimeText, sizeof runTimeText,
-                  newBest ? "Your time: %.f s. A new best!" : "Your time: %.f s.", elapsedSeconds);
+    const BestOutcome outcome = StoreIfBest();
+    std::snprintf(runTimeText, sizeof runTimeText, "Your time: %.f s.%s", elapsedSeconds,
+                  outcome == BestOutcome::Saved      ? " A new best!"
+                  : outcome == BestOutcome::NotSaved ? " It could not be saved."
+                                                     : "");
     SetupBackgroundBuffer();
     InitialiseObjects();
     RedrawWholeScreen();
@@ -377,49 +355,52 @@ std::optional<int> Tqz41kMain::ParseHiScore(std::string_view bytes)
     return static_cast<int>(value);
 }
 
-int Tqz41kMain::ReadHiScore()
+int Tqz41kMain::ReadStoredBest()
 {
-    std::optional<int> best;
     // Only a plain file: opening a named pipe would wait for a writer forever.
     std::error_code error;
     File file{std::filesystem::is_regular_file(kScoreFile, error) ? std::fopen(kScoreFile, "rb")
                                                                   : nullptr};
-    if (file) {
-        std::string bytes;
-        char chunk[4096];
-        size_t count = 0;
-        while (bytes.size() < kScoreReadLimitBytes &&
-               (count = std::fread(chunk, 1, sizeof chunk, file.get())) > 0)
-            bytes.append(chunk, count);
-        // A failing disk gives no number rather than part of one.
-        if (!std::ferror(file.get()))
-            best = ParseHiScore(bytes);
-    }
-    const int value = best.value_or(0);
+    if (!file)
+        return 0;
+    std::string bytes;
+    char chunk[4096];
+    size_t count = 0;
+    while (bytes.size() < kScoreReadLimitBytes &&
+           (count = std::fread(chunk, 1, sizeof chunk, file.get())) > 0)
+        bytes.append(chunk, count);
+    // A failing disk gives no number rather than part of one.
+    if (std::ferror(file.get()))
+        return 0;
+    return ParseHiScore(bytes).value_or(0);
+}
+
+int Tqz41kMain::ReadHiScore()
+{
+    const int value = ReadStoredBest();
     std::printf("*******************SCORE = %d ***********", value);
     return value;
 }
 
-void Tqz41kMain::WriteScore()
+bool Tqz41kMain::WriteScore()
 {
     // Whole seconds as plain digits for any size; "%.f" never uses an exponent.
     char digits[352];
     std::snprintf(digits, sizeof digits, "%.f", std::max(0.0, elapsedSeconds));
+    return AtomicFile::Replace(kScoreFile, digits);
+}
 
-    char tempName[sizeof kScoreTempPattern];
-    std::memcpy(tempName, kScoreTempPattern, sizeof tempName);
-    const int fd = mkstemp(tempName);
-    if (fd >= 0) {
-        // mkstemp makes the file private; a score file is the owner's to
-        // write and anyone's to read. (Not the umask's modes: some C
-        // libraries start with a umask that would leave it unreadable.)
-        bool written = fchmod(fd, kScoreFileMode) == 0 && WriteAll(fd, digits, std::strlen(digits)) &&
-                       fsync(fd) == 0;  // on disk before the rename: the old best or the new one
-        // The close reports a full disk that the writes did not.
-        written = close(fd) == 0 && written;
-        if (written && std::rename(tempName, kScoreFile) == 0)
-            return;
-        std::remove(tempName);
-    }
-    std::printf("Could not save the best time to %s\n", kScoreFile);
+Tqz41kMain::BestOutcome Tqz41kMain::StoreIfBest()
+{
+    // A time of 0 would read back as no best time at all.
+    if (elapsedSeconds <= 0.0)
+        return BestOutcome::NotBetter;
+    const FileLock lock(kScoreLockFile);
+    const int stored = ReadStoredBest();
+    if (stored > 0 && static_cast<double>(stored) <= elapsedSeconds)
+        return BestOutcome::NotBetter;
+    if (lock.IsHeld() && WriteScore())
+        return BestOutcome::Saved;
+    std::fprintf(stderr, "Could not save the best time to %s\n", kScoreFile);
+    return BestOutcome::NotSaved;
 }

@@ -56,8 +56,8 @@ public:
 
     // Starts the clock, loads and paints the level, shows every object.
     void StartRun();
-    // Ends the run as won: closes the chest, stores a better time, shows the
-    // end screen and rebuilds the roster. The object that calls it is deleted
+    // Ends the run as won: closes the chest, stores a better time
+    // (StoreIfBest), shows the end screen and rebuilds the roster. The object that calls it is deleted
     // inside the call.
     void WinGame();
     // Only a run pauses: nothing moves, the clock stops and the screen says
@@ -73,11 +73,22 @@ public:
     // unreadable, not a number, out of range or not above 0). Only the first
     // MiB of the file is looked at. Prints the score line.
     int ReadHiScore();
+    // The same value, read without a word on the console.
+    static int ReadStoredBest();
     // Replaces "Score.txt" with the whole seconds of the last frame's run time
-    // as plain digits, through a temporary file of its own ("Score.txt.XXXXXX")
-    // synced and renamed over it, so a failure (folder in the way, full disk)
-    // keeps the old file, leaves no temporary file and prints one line.
-    void WriteScore();
+    // as plain digits, atomically (AtomicFile): false (folder in the way, full
+    // disk, file-size limit) keeps the old file and leaves no temporary file.
+    // Says nothing itself; takes no lock.
+    bool WriteScore();
+    // What a won run did to the stored best.
+    enum class BestOutcome { NotBetter, Saved, NotSaved };
+    // Under the score file's lock ("Score.txt.lock"): reads the stored best
+    // again, as another game in this folder may have stored a better one
+    // since this one read it, and writes the last frame's run time when it is
+    // above 0 and beats what is stored. NotSaved keeps the stored best and
+    // prints one line on standard error. Files kept with the best time are
+    // written here, under the same lock.
+    BestOutcome StoreIfBest();
     // A score text read as a formatted integer: leading white space, an
     // optional sign, digits, the rest ignored. Nothing when that gives no
     // number, one outside the int range, or one not above 0.

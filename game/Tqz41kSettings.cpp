@@ -1,12 +1,11 @@
 #include "Tqz41kSettings.h"
 
+#include "AtomicFile.h"
+
 #include <cstdio>
-#include <cstring>
 #include <filesystem>
 #include <string>
 #include <system_error>
-
-#include <unistd.h>
 
 namespace {
 constexpr const char* kSoundOff = "sound off";
@@ -49,18 +48,8 @@ bool Tqz41kSettings::ReadSoundOn(const char* path)
 
 bool Tqz41kSettings::WriteSoundOn(bool on, const char* path)
 {
-    std::string temporary = std::string(path) + ".XXXXXX";
-    const int descriptor = mkstemp(temporary.data());
-    bool written = false;
-    if (descriptor >= 0) {
-        const std::string line = std::string(on ? kSoundOn : kSoundOff) + "\n";
-        written = write(descriptor, line.data(), line.size()) == static_cast<ssize_t>(line.size()) &&
-                  fsync(descriptor) == 0;
-        written = close(descriptor) == 0 && written;
-        if (written && std::rename(temporary.c_str(), path) == 0)
-            return true;
-        std::remove(temporary.c_str());
-    }
+    if (AtomicFile::Replace(path, std::string(on ? kSoundOn : kSoundOff) + "\n"))
+        return true;
     std::fprintf(stderr, "Could not save the sound setting to %s\n", path);
     return false;
 }

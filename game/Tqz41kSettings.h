@@ -12,9 +12,8 @@ public:
     // True unless the file says "sound off": a missing, unreadable or damaged
     // file means sound on.
     static bool ReadSoundOn(const char* path = FileName);
-    // Replaces the file through a temporary file of a name of its own and a
-    // rename, so a failure keeps the old file; false with one line on
-    // standard error when it cannot be saved.
+    // Replaces the file atomically (AtomicFile), so a failure keeps the old
+    // file; false with one line on standard error when it cannot be saved.
     static bool WriteSoundOn(bool on, const char* path = FileName);
     // The file's text read as the sound setting.
     static bool ParseSoundOn(std::string_view text);

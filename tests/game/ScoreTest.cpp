@@ -3,10 +3,15 @@
 
 #include "GameFixture.h"
 
+#include "AtomicFile.h"
+#include "FileLock.h"
+#include "Tqz41kSettings.h"
+
 #include <climits>
 #include <csignal>
 #include <filesystem>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include <sys/resource.h>
@@ -16,35 +21,18 @@
 namespace fs = std::filesystem;
 
 namespace {
-// Leftover temporary score files in the working folder.
+// Leftover temporary score files ("Score.txt.XXXXXX") in the working folder.
 std::vector<std::string> ScoreTemporaries()
 {
     std::vector<std::string> found;
-    for (const fs::directory_entry& entry : fs::directory_iterator("."))
-        if (entry.path().filename().string().rfind("Score.txt.", 0) == 0)
-            found.push_back(entry.path().filename().string());
+    for (const fs::directory_entry& entry : fs::directory_iterator(".")) {
+        const std::string name = entry.path().filename().string();
+        if (name.rfind("Score.txt.", 0) == 0 && name.size() == sizeof "Score.txt.XXXXXX" - 1)
+            found.push_back(name);
+    }
     return found;
 }
 
-// While held, a write past the limit fails with EFBIG instead of raising SIGXFSZ.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes) : savedHandler(std::signal(SIGXFSZ, SIG_IGN))
-    {
-        getrlimit(RLIMIT_FSIZE, &saved);
-        const rlimit limit{bytes, saved.rlim_max};
-        setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~FileSizeLimit()
-    {
-        setrlimit(RLIMIT_FSIZE, &saved);
-        std::signal(SIGXFSZ, savedHandler);
-    }
-
-private:
-    rlimit saved{};
-    void (*savedHandler)(int) = SIG_DFL;
-};
 }  // namespace
 
 TEST(ScoreText, OnlyAPositiveDecimalIntIsABestTime)
@@ -91,28 +79,67 @@ TEST_F(GameFixture, OnlyAFasterRunOrTheFirstWinWritesTheBestTimeAndTheEndScreenS
     }
 }
 
-TEST_F(GameFixture, AFailedWriteKeepsTheStoredBestSaysSoAndLeavesNoTemporaryFile)
+TEST_F(GameFixture, AFailedSaveKeepsTheStoredBestSaysSoAndLeavesNoTemporaryFile)
 {
-    // The score file's name taken by a folder (the rename fails), then a disk
-    // that takes no more bytes (the write fails).
-    for (bool fullDisk : {false, true}) {
-        SCOPED_TRACE(fullDisk ? "full disk" : "folder");
+    // The score file's name taken by a folder (the rename fails), then a
+    // file-size limit (the write fails; a game that left the limit's signal
+    // alone would die of it). Each game in a process of its own.
+    for (bool sizeLimit : {false, true}) {
+        SCOPED_TRACE(sizeLimit ? "file-size limit" : "folder");
         fs::remove_all("Score.txt");
-        if (fullDisk)
+        if (sizeLimit)
             WriteFile("Score.txt", "40");
         else
             fs::create_directories("Score.txt/held");
-        Open();
-        testing::internal::CaptureStdout();
-        {
-            const FileSizeLimit noMoreBytes(fullDisk ? 0 : RLIM_INFINITY);
+        // Standard error through a pipe: a file would be held to the limit too.
+        int errors[2];
+        ASSERT_EQ(pipe(errors), 0);
+        const pid_t child = fork();
+        if (child == 0) {
+            dup2(errors[1], STDERR_FILENO);
+            std::signal(SIGXFSZ, SIG_DFL);
+            Open();
+            rlimit noMoreBytes{};
+            getrlimit(RLIMIT_FSIZE, &noMoreBytes);
+            noMoreBytes.rlim_cur = sizeLimit ? 0 : noMoreBytes.rlim_cur;
+            setrlimit(RLIMIT_FSIZE, &noMoreBytes);
             WinRunAfter(30);
+            _exit(std::string_view(game->GetRunTimeText()) == "Your time: 30 s. It could not be saved." ? 0 : 1);
         }
-        const std::string console = testing::internal::GetCapturedStdout();
+        close(errors[1]);
+        std::string console;
+        char chunk[256];
+        for (ssize_t count; (count = read(errors[0], chunk, sizeof chunk)) > 0;)
+            console.append(chunk, static_cast<size_t>(count));
+        close(errors[0]);
+        int status = -1;
+        waitpid(child, &status, 0);
+        ASSERT_TRUE(WIFEXITED(status)) << "ended by signal " << WTERMSIG(status);
+        EXPECT_EQ(WEXITSTATUS(status), 0) << "the end screen does not say that the time could not be saved";
         EXPECT_NE(console.find("Could not save the best time to Score.txt\n"), std::string::npos);
-        EXPECT_TRUE(fullDisk ? ReadFile("Score.txt") == "40" : fs::is_directory("Score.txt/held"));
+        EXPECT_TRUE(sizeLimit ? ReadFile("Score.txt") == "40" : fs::is_directory("Score.txt/held"));
         EXPECT_EQ(ScoreTemporaries(), std::vector<std::string>{});
     }
+}
+
+TEST_F(GameFixture, AWinDecidesOnTheBestStoredNowAndUnderTheLockOfEveryGameInTheFolder)
+{
+    // This game read 60 at its start; another has stored 30 since: 40 is no new best.
+    WriteFile("Score.txt", "60");
+    Open();
+    WriteFile("Score.txt", "30");
+    WinRunAfter(40);
+    EXPECT_EQ(ReadFile("Score.txt"), "30");
+    EXPECT_STREQ(game->GetRunTimeText(), "Your time: 40 s.");
+    EXPECT_EQ(game->GetHiScore(), 30);
+
+    // Another game between its reading and its writing (stopped there, say):
+    // this one waits a moment, then gives its save up rather than write in between.
+    const FileLock otherGame("Score.txt.lock");
+    ASSERT_TRUE(otherGame.IsHeld());
+    WinRunAfter(20);
+    EXPECT_EQ(ReadFile("Score.txt"), "30");
+    EXPECT_STREQ(game->GetRunTimeText(), "Your time: 20 s. It could not be saved.");
 }
 
 TEST_F(GameFixture, SavesAreNotHeldUpByTheOldTemporaryNameNorMixedByAnotherGameSavingAtOnce)
@@ -121,10 +148,14 @@ TEST_F(GameFixture, SavesAreNotHeldUpByTheOldTemporaryNameNorMixedByAnotherGameS
     fs::create_directories("Score.txt.tmp/held");
     Begin();
     Wait(1234567);
-    game->WriteScore();
+    ASSERT_TRUE(game->WriteScore());
     EXPECT_EQ(ReadFile("Score.txt"), "1234567");
     EXPECT_TRUE(fs::is_directory("Score.txt.tmp/held"));
     fs::remove_all("Score.txt.tmp");
+    // Saved files are the owner's to write and anyone's to read.
+    ASSERT_TRUE(Tqz41kSettings::WriteSoundOn(false));
+    for (const char* saved : {"Score.txt", Tqz41kSettings::FileName})
+        EXPECT_EQ(fs::status(saved).permissions(), fs::perms(AtomicFile::Mode)) << saved;
 
     // A second game in the same folder saves another time over and over while
     // this one does: the file always ends up holding one of the two, whole.
