@@ -64,7 +64,7 @@ TEST_F(GameFixture, LevelTextLineEndsAndBytesGiveTheCellsTheyName)
         {"dw\nvd\n", 0, 1, 'v' - 'a'},      {"dw\r\nvd\r\n", 0, 1, 'v' - 'a'},
         {"dw\r\nvd\r\n", 2, 0, 0},          {"d\rw\n", 1, 0, '\r' - 'a'},
         {"d\r", 1, 0, '\r' - 'a'},          {wide + "\r\nw", 0, 1, 'w' - 'a'},
-        {"\xff", 0, 0, -1 - 'a'},           {"dddddddddddddddw\nv", 0, 1, 'v' - 'a'},
+        {"\xff", 0, 0, -1 - 'a'},           {"dddddddddddddddw\n\nv", 0, 1, 0},
         {std::string(11, '\n') + "w", 0, 10, 0}, {std::string(10, '\n') + "w", 0, 10, 'w' - 'a'}};
     Tiles& map = Open().GetTileMap();
     for (const auto& [text, column, row, cell] : cases) {

@@ -99,6 +99,15 @@ TEST_F(GameFixture, RosterIsSixteenInvisibleObjectsInOrderAndAWinRebuildsIt)
     EXPECT_EQ(game->GetGameState(), Tqz41kMain::StateWon);
     EXPECT_EQ(game->GetTileMap().GetValue(14, 0), Tqz41kTileManager::TileChestClosed);
     expectFreshRoster();
+
+    // Won again in the next run's first update, before its first frame: the
+    // time is that run's, not the last one's.
+    game->StartRun();
+    Place(730, 60, 1);
+    Player().CollectKey();
+    game->SetKeyPressed(SDLK_RIGHT, true);
+    Pass();
+    EXPECT_STREQ(game->GetRunTimeText(), "Your time: 0 s.");
 }
 
 TEST_F(GameFixture, ObjectsGoBeforeTheMapAndPicturesTheyBorrowAndInTheirOrder)
