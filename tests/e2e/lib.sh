@@ -104,6 +104,35 @@ player_position() {
         -format '%@' info: 2>/dev/null | grep -v '^0x0'
 }
 
+# differs_from PICTURE: how many pixels of the window's picture differ from it.
+differs_from() { compare -metric AE "$SHOT" "$1" null: 2>&1 | cut -d' ' -f1; }
+shows() { shot && [ "$(differs_from "$1")" = 0 ]; }
+# The window shows the picture with a few lines of text over it.
+shows_texts_over() { shot && local d && d=$(differs_from "$1") && [ "$d" -gt 0 ] && [ "$d" -lt $((VAULTRUN_WINDOW_WIDTH * VAULTRUN_WINDOW_HEIGHT / 10)) ]; }
+player_shown() { shot && [ -n "$(player_position)" ]; }
+# hold KEY: holds the arrow until the player has moved and then stands still.
+hold() {
+    local from now="" previous=""
+    shot && from=$(player_position)
+    xdotool keydown "$1"
+    for _ in $(seq 240); do
+        sleep 0.25
+        shot && now=$(player_position)
+        [ "$now" != "$from" ] && [ "$now" = "$previous" ] && break
+        previous=$now
+    done
+    xdotool keyup "$1"
+    [ "$now" != "$from" ] && [ "$now" = "$previous" ] || check_failed "holding $1 did not move the player to a stop"
+}
+
+# play_route LEVEL_FILE: holds the arrows its line after the map names, in turn.
+play_route() {
+    local key
+    for key in $(sed -n 12p "$1"); do
+        hold "$key"
+    done
+}
+
 # make_folder FOLDER [LEVEL_FILE]: a scratch working folder with the built
 # pictures, sounds, font and level, or with LEVEL_FILE as the level.
 make_folder() {

@@ -14,32 +14,10 @@ X_SCREEN=$((2 * W))x$((2 * H))x24
 # The winning level: its line after the map (which the game ignores) names the
 # arrow held for each leg; each leg ends where the map stops the player.
 LEVEL=$HERE/levels/win.txt
-ROUTE=$(sed -n 12p "$LEVEL")
 x_start
 
 window_size() { eval "$(xdotool getwindowgeometry --shell "$WID")"; echo "$WIDTH $HEIGHT"; }
 size_is() { [ "$(window_size)" = "$1 $2" ]; }
-# differs_from PICTURE: how many pixels of the window's picture differ from it.
-differs_from() { compare -metric AE "$SHOT" "$1" null: 2>&1 | cut -d' ' -f1; }
-shows() { shot && [ "$(differs_from "$1")" = 0 ]; }
-# The window shows the picture with a few lines of text over it.
-shows_texts_over() { shot && local d && d=$(differs_from "$1") && [ "$d" -gt 0 ] && [ "$d" -lt $((W * H / 10)) ]; }
-player_shown() { shot && [ -n "$(player_position)" ]; }
-# hold KEY: holds the arrow until the player has moved and then stands still.
-hold() {
-    local from now="" previous=""
-    shot && from=$(player_position)
-    xdotool keydown "$1"
-    for _ in $(seq 240); do
-        sleep 0.25
-        shot && now=$(player_position)
-        [ "$now" != "$from" ] && [ "$now" = "$previous" ] && break
-        previous=$now
-    done
-    xdotool keyup "$1"
-    [ "$now" != "$from" ] && [ "$now" = "$previous" ] || check_failed "holding $1 did not move the player to a stop"
-}
-
 folder=$E2E_TMP/window
 make_folder "$folder" "$LEVEL"
 game_start "$folder"
@@ -81,9 +59,7 @@ echo "case: a complete win by held arrows"
 xdotool key x
 poll 20 player_shown || check_failed "a key press did not start a run"
 started=$(now_ms)
-for key in $ROUTE; do
-    hold "$key"
-done
+play_route "$LEVEL"
 seconds=$((($(now_ms) - started + 999) / 1000))
 END=$DATA/$VAULTRUN_END_SCREEN_PICTURE
 poll 10 shows_texts_over "$END" || check_failed "the last leg did not reach the end screen"
