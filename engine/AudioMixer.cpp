@@ -1,7 +1,11 @@
 #include "AudioMixer.h"
 
+#include "SoundHeader.h"
+
 #include <SDL.h>
 
+#include <cstddef>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -14,10 +18,12 @@
 #endif
 
 namespace {
-constexpr int kLoopChannel = 0;  // reserved: effects never take it
-constexpr int kEffectGroup = 1;
+constexpr int kAllChannels = -1;
 constexpr int kOutputChannels = 2;
 constexpr int kForever = -1;
+// An effect's samples as stored, in bytes: five seconds of stereo 32-bit
+// samples at 96 kHz fit; what a file of more would be decoded to is not held.
+constexpr uint64_t kLargestEffectBytes = uint64_t{4} << 20;
 
 // Holds standard error shut while a sound library probes for a device: on a
 // machine without one, ALSA writes a screen of its own errors there, and the
@@ -82,9 +88,8 @@ bool AudioMixer::Open()
     SDL_SetHint(SDL_HINT_WAVE_TRUNCATION, "verystrict");
     // Ogg Vorbis may come from a decoder loaded on demand; WAV needs none.
     Mix_Init(MIX_INIT_OGG);
-    Mix_AllocateChannels(1 + kEffectChannels);
-    Mix_ReserveChannels(1);
-    Mix_GroupChannels(kLoopChannel + 1, kEffectChannels, kEffectGroup);
+    // The loop streams as SDL2_mixer's music, beside these.
+    Mix_AllocateChannels(kEffectChannels);
     open = true;
     return true;
 }
@@ -93,8 +98,10 @@ void AudioMixer::Close()
 {
     if (!open)
         return;
-    Mix_HaltChannel(-1);
+    Mix_HaltChannel(kAllChannels);
+    Mix_HaltMusic();
     sounds.clear();
+    loops.clear();
     queued.clear();
     Mix_CloseAudio();
     Mix_Quit();
@@ -102,18 +109,65 @@ void AudioMixer::Close()
     open = false;
 }
 
+namespace {
+
+// Why a file with this header is no sound of the kind asked for; null when it is one.
+const char* Refusal(const SoundHeader& header, bool loop)
+{
+    static_assert(AudioMixer::kLongestEffectSeconds == 5.0, "the line below names the bound");
+    using Format = SoundHeader::Format;
+    if (header.format == Format::Unknown)
+        return "not a WAV or Ogg Vorbis file";
+    if (header.format == Format::Wav && !header.pcm)
+        return "a WAV file of other than plain PCM samples";
+    if (!header.complete)
+        return "the file is cut short";
+    if (loop)
+        return nullptr;
+    // An Ogg's length is only claimed by its pages, and its decoder goes on
+    // past the claim: only a WAV's length is known before it is decoded whole.
+    if (header.format != Format::Wav)
+        return "an effect must be a WAV file";
+    if (header.seconds > AudioMixer::kLongestEffectSeconds || header.dataBytes > kLargestEffectBytes)
+        return "longer than an effect may be (5 s)";
+    return nullptr;
+}
+
+// The file opened and its header found fit, at its start; null, with the
+// line that says why, when it is not.
+SDL_RWops* OpenChecked(const char* file, bool loop, SoundHeader& header)
+{
+    // Only a plain file: opening a named pipe would wait for a writer forever.
+    std::error_code error;
+    SDL_RWops* source = nullptr;
+    if (std::filesystem::is_regular_file(file, error))
+        source = SDL_RWFromFile(file, "rb");
+    if (!source) {
+        std::fprintf(stderr, "Sound %s left out: not a readable file\n", file);
+        return nullptr;
+    }
+    header = SoundHeader::Read(source);
+    const char* refusal = Refusal(header, loop);
+    if (refusal || SDL_RWseek(source, 0, RW_SEEK_SET) != 0) {
+        std::fprintf(stderr, "Sound %s left out: %s\n", file, refusal ? refusal : SDL_GetError());
+        SDL_RWclose(source);
+        return nullptr;
+    }
+    return source;
+}
+
+}  // namespace
+
 bool AudioMixer::LoadSound(const char* name, const char* file)
 {
     if (!open)
         return false;
-    // Only a plain file: opening a named pipe would wait for a writer forever.
-    std::error_code error;
-    if (!std::filesystem::is_regular_file(file, error)) {
-        std::fprintf(stderr, "Sound %s left out: not a readable file\n", file);
+    SoundHeader header;
+    SDL_RWops* source = OpenChecked(file, false, header);
+    if (!source)
         return false;
-    }
     // Decoded to the device's format here, once: playing only copies samples.
-    std::unique_ptr<Mix_Chunk, ChunkFree> chunk(Mix_LoadWAV(file));
+    std::unique_ptr<Mix_Chunk, ChunkFree> chunk(Mix_LoadWAV_RW(source, 1));
     if (!chunk || chunk->alen == 0) {
         std::fprintf(stderr, "Sound %s left out: %s\n", file,
                      chunk ? "it holds no samples" : Mix_GetError());
@@ -129,30 +183,79 @@ bool AudioMixer::LoadSound(const char* name, const char* file)
     return true;
 }
 
+bool AudioMixer::LoadLoop(const char* name, const char* file)
+{
+    if (!open)
+        return false;
+    SoundHeader header;
+    SDL_RWops* source = OpenChecked(file, true, header);
+    if (!source)
+        return false;
+    // Only the headers are read here; the stream keeps the file open.
+    const Mix_MusicType type = header.format == SoundHeader::Format::Wav ? MUS_WAV : MUS_OGG;
+    std::unique_ptr<Mix_Music, MusicFree> music(Mix_LoadMUSType_RW(source, type, 1));
+    if (!music) {
+        std::fprintf(stderr, "Sound %s left out: %s\n", file, Mix_GetError());
+        return false;
+    }
+    for (Loop& loop : loops) {
+        if (loop.name == name) {
+            loop.music = std::move(music);
+            return true;
+        }
+    }
+    loops.push_back(Loop{name, std::move(music)});
+    return true;
+}
+
 void AudioMixer::QueueSound(const char* name, const char* file)
 {
     if (open)
-        queued.push_back(Queued{name, file});
+        queued.push_back(Queued{name, file, false});
+}
+
+void AudioMixer::QueueLoop(const char* name, const char* file)
+{
+    if (open)
+        queued.push_back(Queued{name, file, true});
 }
 
 void AudioMixer::LoadQueued()
 {
     if (queued.empty())
         return;
-    for (const Queued& sound : queued)
-        LoadSound(sound.name.c_str(), sound.file.c_str());
-    queued.clear();
+    size_t loaded = 0;
+    // A close or a signal waits for no further file.
+    while (loaded < queued.size() && !SDL_QuitRequested()) {
+        const Queued& sound = queued[loaded++];
+        if (sound.loop)
+            LoadLoop(sound.name.c_str(), sound.file.c_str());
+        else
+            LoadSound(sound.name.c_str(), sound.file.c_str());
+    }
+    queued.erase(queued.begin(), queued.begin() + static_cast<std::ptrdiff_t>(loaded));
+    if (!queued.empty())
+        return;
     queued.shrink_to_fit();
     // The loop was asked for before it could sound: not a new request.
-    if (!muted && !loopName.empty() && !Mix_Playing(kLoopChannel))
-        StartChunk(Find(loopName.c_str()), true);
+    if (!muted && !loopName.empty() && !Mix_PlayingMusic())
+        StartLoop(FindLoop(loopName.c_str()));
 }
 
-Mix_Chunk* AudioMixer::Find(const char* name) const
+Mix_Chunk* AudioMixer::FindSound(const char* name) const
 {
     for (const Sound& sound : sounds) {
         if (sound.name == name)
             return sound.chunk.get();
+    }
+    return nullptr;
+}
+
+Mix_Music* AudioMixer::FindLoop(const char* name) const
+{
+    for (const Loop& loop : loops) {
+        if (loop.name == name)
+            return loop.music.get();
     }
     return nullptr;
 }
@@ -178,7 +281,7 @@ void AudioMixer::StopLoop()
 {
     loopName.clear();
     if (open)
-        Mix_HaltChannel(kLoopChannel);
+        Mix_HaltMusic();
 }
 
 void AudioMixer::SetMuted(bool mute)
@@ -187,8 +290,10 @@ void AudioMixer::SetMuted(bool mute)
         return;
     muted = mute;
     if (muted) {
-        if (open)
-            Mix_HaltChannel(-1);
+        if (open) {
+            Mix_HaltChannel(kAllChannels);
+            Mix_HaltMusic();
+        }
     } else if (!loopName.empty()) {
         Start(loopName.c_str(), true);
     }
@@ -199,32 +304,46 @@ void AudioMixer::SetPaused(bool pause)
     paused = pause;
     if (!open)
         return;
-    if (paused)
-        Mix_Pause(-1);
-    else
-        Mix_Resume(-1);
+    if (paused) {
+        Mix_Pause(kAllChannels);
+        Mix_PauseMusic();
+    } else {
+        Mix_Resume(kAllChannels);
+        Mix_ResumeMusic();
+    }
 }
 
 void AudioMixer::Start(const char* name, bool loop)
 {
-    if (open)
-        StartChunk(Find(name), loop);
+    if (!open)
+        return;
+    if (loop)
+        StartLoop(FindLoop(name));
+    else
+        StartEffect(FindSound(name));
 }
 
-void AudioMixer::StartChunk(Mix_Chunk* chunk, bool loop)
+void AudioMixer::StartEffect(Mix_Chunk* chunk)
 {
     if (!chunk)
         return;
-    int channel = kLoopChannel;
-    if (!loop) {
-        channel = Mix_GroupAvailable(kEffectGroup);
-        if (channel < 0) {
-            channel = Mix_GroupOldest(kEffectGroup);
-            Mix_HaltChannel(channel);
-        }
+    int channel = Mix_GroupAvailable(kAllChannels);
+    if (channel < 0) {
+        channel = Mix_GroupOldest(kAllChannels);
+        Mix_HaltChannel(channel);
     }
-    Mix_PlayChannel(channel, chunk, loop ? kForever : 0);
+    Mix_PlayChannel(channel, chunk, 0);
     // Playing a channel lets it go: held again at once, it has not been heard.
     if (paused)
         Mix_Pause(channel);
+}
+
+void AudioMixer::StartLoop(Mix_Music* music)
+{
+    if (!music)
+        return;
+    // Repeats from the start as the end is mixed: no gap at the seam.
+    Mix_PlayMusic(music, kForever);
+    if (paused)
+        Mix_PauseMusic();
 }

@@ -7,10 +7,12 @@
 #include <vector>
 
 // Plays a game's sounds through SDL2_mixer: a few short effects at once over
-// one looping background track. Every sound is decoded whole when it is
-// loaded, so nothing is decoded while the game plays. It knows no sound of any
-// game: a game loads its files under names and asks for them by name. Without
-// an audio device it stays silent, and the game goes on as before.
+// one looping background track. Effects are decoded whole when they are
+// loaded, so none is decoded while the game plays; the loop streams from its
+// file, in the same small memory however long it is. Only WAV and Ogg Vorbis
+// files are taken, told from their headers before any decoding. It knows no
+// sound of any game: a game loads its files under names and asks for them by
+// name. Without an audio device it stays silent, and the game goes on as before.
 class AudioMixer {
 public:
     static constexpr int kSampleRate = 44100;
@@ -19,6 +21,8 @@ public:
     // Effects that may sound at once; a sound's files leave headroom for this
     // many over the loop, so that the sum never clips.
     static constexpr int kEffectChannels = 3;
+    // Effects are short: the longest file LoadSound takes, in seconds.
+    static constexpr double kLongestEffectSeconds = 5.0;
 
     AudioMixer() = default;
     virtual ~AudioMixer();
@@ -32,14 +36,21 @@ public:
     void Close();
     bool IsOpen() const { return open; }
 
-    // Decodes a WAV or Ogg Vorbis file into memory under `name`. False, with
-    // one line on standard error, for a file that is missing, empty or
-    // damaged: only that sound is left out. False and silent while not open.
+    // Decodes an effect, a plain PCM WAV file of at most kLongestEffectSeconds,
+    // into memory under `name`. False, with one line on standard error naming
+    // the file, for one that is missing, not a plain file, of another format,
+    // too long, cut short or damaged: only that sound is left out. False and
+    // silent while not open.
     bool LoadSound(const char* name, const char* file);
-    // The same, put off until LoadQueued: a game's start-up shows its first
-    // frame before long files are decoded. Nothing while not open.
+    // Opens a loop, a plain PCM WAV or an Ogg Vorbis file of any length, to be
+    // streamed from the file while it plays; refused as LoadSound refuses.
+    bool LoadLoop(const char* name, const char* file);
+    // The same two, put off until LoadQueued: a game's start-up shows its
+    // first frame before any file is read. Nothing while not open.
     void QueueSound(const char* name, const char* file);
+    void QueueLoop(const char* name, const char* file);
     // Loads every queued sound, then starts the loop asked for meanwhile.
+    // Stops early, leaving the rest queued, once the window is asked to close.
     // Nothing when the queue is empty.
     void LoadQueued();
 
@@ -60,28 +71,39 @@ public:
 
 protected:
     // Every request that muting lets through ends here: it starts the sound
-    // when the device is open and the sound loaded. Tests listen here.
+    // (an effect, or with `loop` a loop) when the device is open and the sound
+    // loaded. Tests listen here.
     virtual void Start(const char* name, bool loop);
 
 private:
     struct ChunkFree {
         void operator()(Mix_Chunk* chunk) const { Mix_FreeChunk(chunk); }
     };
+    struct MusicFree {
+        void operator()(Mix_Music* music) const { Mix_FreeMusic(music); }
+    };
     struct Sound {
         std::string name;
         std::unique_ptr<Mix_Chunk, ChunkFree> chunk;
+    };
+    struct Loop {
+        std::string name;
+        std::unique_ptr<Mix_Music, MusicFree> music;
     };
 
     struct Queued {
         std::string name;
         std::string file;
+        bool loop = false;
     };
 
-    Mix_Chunk* Find(const char* name) const;
-    // Starts a loaded sound, the loop on its own channel.
-    void StartChunk(Mix_Chunk* chunk, bool loop);
+    Mix_Chunk* FindSound(const char* name) const;
+    Mix_Music* FindLoop(const char* name) const;
+    void StartEffect(Mix_Chunk* chunk);
+    void StartLoop(Mix_Music* music);
 
     std::vector<Sound> sounds;
+    std::vector<Loop> loops;
     std::vector<Queued> queued;
     std::string loopName;  // the loop asked for, kept while muted
     bool open = false;

@@ -1,6 +1,29 @@
 #include "FontStore.h"
 
 #include <cstdio>
+#include <filesystem>
+#include <system_error>
+
+namespace {
+
+// Null, with one line naming the file on standard error, when the font cannot
+// be opened. Only a plain file is opened: a named pipe would wait for a writer
+// forever.
+TTF_Font* OpenFont(const std::string& name, int size)
+{
+    std::error_code error;
+    const std::filesystem::file_status status = std::filesystem::status(name, error);
+    if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status)) {
+        std::fprintf(stderr, "Font %s refused: not a plain file\n", name.c_str());
+        return nullptr;
+    }
+    TTF_Font* font = TTF_OpenFont(name.c_str(), size);
+    if (!font)
+        std::fprintf(stderr, "Font %s could not be opened: %s\n", name.c_str(), TTF_GetError());
+    return font;
+}
+
+}  // namespace
 
 FontStore::FontStore()
 {
@@ -29,7 +52,7 @@ FontRecord* FontStore::GetFont(const char* name, int size)
     record->name = wanted;
     record->size = size;
     if (ttfReady)
-        record->font = TTF_OpenFont(record->name.c_str(), size);
+        record->font = OpenFont(record->name, size);
     // Also printed for a request made before the library is up; LoadFonts opens it later.
     if (!record->font)
         std::printf("Font loading failed.\n");
@@ -42,7 +65,7 @@ void FontStore::LoadFonts()
     ttfReady = true;
     for (const std::unique_ptr<FontRecord>& record : records) {
         if (!record->font)
-            record->font = TTF_OpenFont(record->name.c_str(), record->size);
+            record->font = OpenFont(record->name, record->size);
     }
 }
 

@@ -25,6 +25,8 @@ public:
     FontStore& operator=(const FontStore&) = delete;
 
     // The record for (name, size), created and opened on first request; never null.
+    // Only a plain file is opened; a font that fails to open is named in one
+    // line on standard error.
     FontRecord* GetFont(const char* name, int size);
     // Marks the TTF library ready and opens every record still without a font.
     void LoadFonts();

@@ -8,9 +8,13 @@
 #include <climits>
 #include <cstdint>
 #include <cstdio>
+#include <filesystem>
 #include <new>
+#include <system_error>
 
 namespace {
+
+constexpr unsigned char kGifTrailer = 0x3B;
 
 bool Refuse(const char* fileName, const char* why)
 {
@@ -18,15 +22,40 @@ bool Refuse(const char* fileName, const char* why)
     return false;
 }
 
+// The decoder's own complaint, if any, does not say which file it was.
+void ReportUndecodable(const char* fileName, const char* why)
+{
+    std::fprintf(stderr, "Picture %s could not be decoded: %s\n", fileName, why);
+}
+
+// Whether the stream's last byte is the trailer that ends every whole GIF. The
+// GIF decoder hands back a partly drawn picture for a file cut short, without
+// failing.
+bool EndsWithGifTrailer(SDL_RWops* file)
+{
+    unsigned char last = 0;
+    return SDL_RWseek(file, -1, RW_SEEK_END) >= 0 && SDL_RWread(file, &last, 1, 1) == 1 &&
+           last == kGifTrailer;
+}
+
 // The picture's own header, read before any decoder sees the file: a decoder
 // allocates whatever size the header claims. Null when it is refused.
 SDL_Surface* DecodeWithinLimits(const char* fileName)
 {
+    // Only a plain file: opening a named pipe would wait for a writer forever.
+    std::error_code error;
+    const std::filesystem::file_status status = std::filesystem::status(fileName, error);
+    if (!std::filesystem::is_regular_file(status)) {
+        if (std::filesystem::exists(status))
+            Refuse(fileName, "not a plain file");
+        return nullptr;  // missing: no picture, as ever
+    }
     SDL_RWops* file = SDL_RWFromFile(fileName, "rb");
     if (!file)
         return nullptr;  // missing or unreadable: no picture, as ever
     const PictureHeader header = PictureHeader::Read(file);
     const char* refusal = nullptr;
+    const char* undecodable = nullptr;
     char size[96];
     if (header.format == PictureHeader::Format::Unknown) {
         refusal = "not a PNG or GIF file";
@@ -37,16 +66,23 @@ SDL_Surface* DecodeWithinLimits(const char* fileName)
                       static_cast<unsigned>(header.width), static_cast<unsigned>(header.height),
                       ImageData::kMaxSide, ImageData::kMaxSide);
         refusal = size;
+    } else if (header.format == PictureHeader::Format::Gif && !EndsWithGifTrailer(file)) {
+        undecodable = "it is cut short (no GIF trailer at its end)";
     }
-    if (refusal || SDL_RWseek(file, 0, RW_SEEK_SET) != 0) {
+    if (refusal || undecodable || SDL_RWseek(file, 0, RW_SEEK_SET) != 0) {
         SDL_RWclose(file);
         if (refusal)
             Refuse(fileName, refusal);
+        if (undecodable)
+            ReportUndecodable(fileName, undecodable);
         return nullptr;
     }
     // Only the decoder of the format just read: no other decoder sees the file.
     const bool png = header.format == PictureHeader::Format::Png;
-    return IMG_LoadTyped_RW(file, 1, png ? "PNG" : "GIF");
+    SDL_Surface* decoded = IMG_LoadTyped_RW(file, 1, png ? "PNG" : "GIF");
+    if (!decoded)
+        ReportUndecodable(fileName, IMG_GetError());
+    return decoded;
 }
 
 }  // namespace

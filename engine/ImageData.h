@@ -14,14 +14,18 @@ public:
     ImageData(const ImageData&) = delete;
     ImageData& operator=(const ImageData&) = delete;
 
-    // The widest and tallest picture LoadImage decodes, in pixels.
-    static constexpr int kMaxSide = 4096;
+    // The widest and tallest picture LoadImage decodes, in pixels. Far more
+    // than an 800 x 600 window needs, yet a dozen pictures at the limit stay
+    // near 200 MB.
+    static constexpr int kMaxSide = 2048;
 
     // Replaces the picture with the decoded file. On failure the image is left
     // without pixels (its width and height are kept) and false is returned.
-    // Only PNG and GIF files are decoded, and only when their header claims at
-    // most kMaxSide x kMaxSide; any other file is refused before decoding, with
-    // one line on standard error. A missing file is refused silently.
+    // Only plain PNG and GIF files are decoded, and only when their header
+    // claims at most kMaxSide x kMaxSide; any other file (a named pipe, a
+    // folder) is refused before it is read, with one line on standard error.
+    // A file that fails to decode (a bad checksum, cut short) gets one line
+    // naming it. A missing file is refused silently.
     bool LoadImage(const char* fileName);
 
     // Copies the region (srcX, srcY, regionWidth x regionHeight) to (dstX, dstY).

@@ -57,8 +57,8 @@ public:
     // Starts the clock, loads and paints the level, shows every object.
     void StartRun();
     // Ends the run as won: closes the chest, stores a better time
-    // (StoreIfBest), shows the end screen and rebuilds the roster. The object that calls it is deleted
-    // inside the call.
+    // (StoreIfBest), shows the end screen and rebuilds the roster. The object
+    // that calls it is deleted inside the call.
     void WinGame();
     // Only a run pauses: nothing moves, the clock stops and the screen says
     // how to go on. Resuming redraws the whole screen.

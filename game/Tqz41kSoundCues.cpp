@@ -4,14 +4,20 @@
 #include "Tqz41kSettings.h"
 #include "Tqz41kSoundFiles.h"
 
+#include <string_view>
+
 namespace Files = Tqz41kSoundFiles;
 
 void Tqz41kSoundCues::Load()
 {
     AudioMixer& mixer = engine->GetAudio();
-    // Decoded after the title is first shown: the music takes a while.
-    for (const char* file : Files::All)
-        mixer.QueueSound(file, file);
+    // Read after the title is first shown: the first frame waits for no file.
+    for (const char* file : Files::All) {
+        if (std::string_view(file) == Files::Music)
+            mixer.QueueLoop(file, file);
+        else
+            mixer.QueueSound(file, file);
+    }
     muted = !Tqz41kSettings::ReadSoundOn();
     mixer.SetMuted(muted);
 }

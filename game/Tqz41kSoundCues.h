@@ -9,8 +9,8 @@ class Tqz41kSoundCues {
 public:
     explicit Tqz41kSoundCues(BaseEngine* engine) : engine(engine) {}
 
-    // Queues every sound file for loading after the first frame, and takes
-    // the remembered mute setting. Once the audio is open.
+    // Queues every sound file for loading after the first frame, the music as
+    // the loop, and takes the remembered mute setting. Once the audio is open.
     void Load();
 
     void TitleShown();

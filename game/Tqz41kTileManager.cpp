@@ -3,6 +3,8 @@
 #include "BaseEngine.h"
 #include "GameAssets.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <memory>
@@ -95,24 +97,35 @@ void Tqz41kTileManager::LoadLevel(const char* fileName)
 {
     LevelScan scan;
     // Only a plain file: opening a named pipe would wait for a writer forever.
+    // A file past the bound is not read at all, as the level checker refuses it.
     std::error_code error;
-    std::unique_ptr<std::FILE, FileCloser> file(
-        std::filesystem::is_regular_file(fileName, error) ? std::fopen(fileName, "rb") : nullptr);
+    const bool plain = std::filesystem::is_regular_file(fileName, error);
+    const std::uintmax_t size = plain ? std::filesystem::file_size(fileName, error) : 0;
+    const bool tooLarge = plain && !error && size > static_cast<std::uintmax_t>(MaxLevelBytes);
+    std::unique_ptr<std::FILE, FileCloser> file(plain && !error && !tooLarge ? std::fopen(fileName, "rb")
+                                                                             : nullptr);
     bool readable = file != nullptr;
     if (file) {
         char chunk[kReadChunkBytes];
-        while (!scan.Done()) {
-            const size_t count = std::fread(chunk, 1, sizeof chunk, file.get());
+        // The bound holds for a file that grows while it is read, too.
+        long long left = MaxLevelBytes;
+        while (!scan.Done() && left > 0) {
+            const size_t wanted = static_cast<size_t>(std::min<long long>(left, sizeof chunk));
+            const size_t count = std::fread(chunk, 1, wanted, file.get());
             Feed(scan, std::string_view(chunk, count));
-            if (count < sizeof chunk)
+            left -= static_cast<long long>(count);
+            if (count < wanted)
                 break;
         }
         // A read error leaves what came before it.
         readable = std::ferror(file.get()) == 0;
     }
     Finish(scan);
-    if (!readable)
-        std::printf("Could not read the level file %s\n", fileName);
+    if (tooLarge)
+        std::fprintf(stderr, "Could not read the level file %s: larger than %lld bytes\n", fileName,
+                     MaxLevelBytes);
+    else if (!readable)
+        std::fprintf(stderr, "Could not read the level file %s\n", fileName);
     SetLevel(scan.cells);
     PrintMap();
 }

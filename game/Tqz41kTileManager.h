@@ -29,6 +29,10 @@ public:
     // Row after row: cell (column c, row r) is element r * MapColumns + c.
     using Cells = std::array<int, MapColumns * MapRows>;
 
+    // The largest level file read, in bytes; a larger one is no level. Far
+    // more than 11 lines of 15 letters, yet read in no time.
+    static constexpr long long MaxLevelBytes = 1 << 20;
+
     Tqz41kTileManager();
     ~Tqz41kTileManager() = default;
 
@@ -39,8 +43,9 @@ public:
     static Cells ParseLevel(std::string_view bytes);
 
     // Reads the named file through ParseLevel, installs it with SetLevel and
-    // prints the map. A missing or unreadable file prints one line naming it
-    // and installs what was read (nothing: every cell 0).
+    // prints the map. A missing or unreadable file, or one larger than
+    // MaxLevelBytes, gets one line naming it on standard error and installs
+    // what was read (for a missing or too large file nothing: every cell 0).
     void LoadLevel(const char* fileName);
     // Replaces the map with these cells at the map's screen origin; no output.
     void SetLevel(const Cells& cells);

@@ -1,12 +1,16 @@
 // The page around the game: the canvas, the loading line, and the game's
 // saved files. The game runs in /vaultrun, where its data is unpacked; what it
 // writes there itself (the best time, settings) is copied to /saves, which the
-// browser keeps in IndexedDB, and copied back before the next start.
+// browser keeps in IndexedDB, and copied back before the next start. A level
+// tried out through ?level= keeps its best time in a folder of its own there,
+// so that it never touches the game's own level's best nor another's.
 'use strict';
 
 var Module = (function () {
   const gameDir = '@VAULTRUN_WEB_GAME_DIR@';  // set by the build
   const savesDir = '/saves';
+  // Kept once for every level; the game's other files (the best time) are each level's own.
+  const sharedNames = new Set(['Settings.txt']);
   const canvas = document.getElementById('canvas');
   const status = document.getElementById('status');
   const params = new URLSearchParams(location.search);
@@ -15,6 +19,7 @@ var Module = (function () {
   let canStore = false;
   let dataNames = new Set();   // the files that came with the game
   let levelText = null;        // a level to play instead of the packed one
+  let levelSavesDir = savesDir;  // the game's own level keeps its files where they always were
   let persistQueued = false;
 
   function show(text) { status.textContent = text; }
@@ -26,17 +31,32 @@ var Module = (function () {
     });
   }
 
-  // Makes /saves hold exactly the files the game wrote, then stores them.
+  const savedIn = (name) => (sharedNames.has(name) ? savesDir : levelSavesDir);
+  // The saved files of this level (and the shared ones) as [folder, name].
+  function savedFiles() {
+    return [...new Set([savesDir, levelSavesDir])].flatMap((dir) =>
+      filesIn(dir).filter((name) => savedIn(name) === dir).map((name) => [dir, name]));
+  }
+
+  // A folder name for a level's own saves from its text (FNV-1a): the same
+  // text keeps the same best time, an edited level starts afresh.
+  function levelKey(text) {
+    let hash = 0x811c9dc5;
+    for (let i = 0; i < text.length; ++i) hash = Math.imul(hash ^ text.charCodeAt(i), 0x01000193) >>> 0;
+    return `level-${text.length}-${hash.toString(16).padStart(8, '0')}`;
+  }
+
+  // Makes this level's saves hold exactly the files the game wrote, then stores them.
   function persist() {
     persistQueued = false;
     if (!canStore) return;
     try {
       const written = filesIn(gameDir).filter((name) => !dataNames.has(name));
-      for (const name of filesIn(savesDir)) {
-        if (!written.includes(name)) fs.unlink(savesDir + '/' + name);
+      for (const [dir, name] of savedFiles()) {
+        if (!written.includes(name)) fs.unlink(dir + '/' + name);
       }
       for (const name of written) {
-        fs.writeFile(savesDir + '/' + name, fs.readFile(gameDir + '/' + name));
+        fs.writeFile(savedIn(name) + '/' + name, fs.readFile(gameDir + '/' + name));
       }
       fs.syncfs(false, (error) => {
         if (error) console.warn('Vaultrun: the best time could not be stored:', error);
@@ -132,9 +152,11 @@ var Module = (function () {
   // it) and start the game in its folder.
   function prepareGameDir() {
     dataNames = new Set(filesIn(gameDir));
+    if (levelText !== null) levelSavesDir = savesDir + '/' + levelKey(levelText);
     if (canStore) {
-      for (const name of filesIn(savesDir)) {
-        if (!dataNames.has(name)) fs.writeFile(gameDir + '/' + name, fs.readFile(savesDir + '/' + name));
+      if (!fs.analyzePath(levelSavesDir).exists) fs.mkdir(levelSavesDir);
+      for (const [dir, name] of savedFiles()) {
+        if (!dataNames.has(name)) fs.writeFile(gameDir + '/' + name, fs.readFile(dir + '/' + name));
       }
     }
     if (levelText !== null) fs.writeFile(gameDir + '/level1.txt', levelText);

@@ -7,14 +7,18 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <initializer_list>
 #include <iterator>
 #include <string>
+#include <thread>
 
 #include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 namespace fs = std::filesystem;
@@ -29,6 +33,16 @@ const std::string kLevels = VAULTRUN_SOURCE_DIR "/tests/content/levels/";
 const std::string kRecordedRun = VAULTRUN_SOURCE_DIR "/tests/game/data/winning-run.txt";
 // 15 cells and a line feed a row.
 const std::string kShipped = Contents(VAULTRUN_SOURCE_DIR "/data/level1.txt");
+
+// Ladders everywhere but the chest: the player reaches nearly every place, so
+// the search with traps grows for a minute and past 500 MB before it gives up.
+std::string Ladders()
+{
+    std::string level = std::string(14, 'v') + "e\n";
+    for (int row = 1; row < 11; ++row)
+        level += std::string(15, 'v') + "\n";
+    return level;
+}
 
 class LevelCheck : public ::testing::Test {
 protected:
@@ -189,4 +203,60 @@ TEST_F(LevelCheck, RefusesFilesThatAreNoLevel)
     EXPECT_EQ(Check("huge.txt", std::string((1 << 20) + 1, 'd')), 2) << output;
     EXPECT_EQ(Check("level1.txt", kShipped, "--traps --bogus"), 2) << output;
     EXPECT_EQ(Contents(folder / "Score.txt"), "100");
+}
+
+TEST_F(LevelCheck, WarningsShowStrayBytesEscaped)
+{
+    EXPECT_EQ(Check("bytes.txt", std::string("dd\0\x1b" "d\n", 6)), 1);
+    ExpectPrinted({"bytes.txt:1:3: warning: '\\x00' is no tile: drawn as sky, but solid to the player\n",
+                   "bytes.txt:1:4: warning: '\\x1B' is no tile"});
+    EXPECT_EQ(output.find('\x1b'), std::string::npos);
+}
+
+TEST_F(LevelCheck, ASearchTooLargeForItsMemoryIsRefused)
+{
+    EXPECT_EQ(Check("ladders.txt", Ladders(), "--traps --max-memory=8"), 2);
+    ExpectPrinted({"vaultrun-levelcheck: ladders.txt: cannot check: too large to search (more than 8 MB)\n"});
+    EXPECT_EQ(output.find("winnable"), std::string::npos) << output;
+    EXPECT_EQ(Check("ladders.txt", "", "--max-memory=0"), 2) << output;
+}
+
+TEST_F(LevelCheck, SigtermEndsACheckAtOnceAndItsFolderGoes)
+{
+    constexpr auto kPoll = std::chrono::milliseconds(10);
+    constexpr int kPolls = 1000;  // ten seconds: a check that ignores the signal goes on for a minute
+    std::ofstream(folder / "ladders.txt") << Ladders();
+    const pid_t checker = fork();
+    ASSERT_GE(checker, 0);
+    if (checker == 0) {
+        if (chdir(folder.c_str()) == 0 && std::freopen("/dev/null", "w", stdout))
+            execl(VAULTRUN_LEVELCHECK, VAULTRUN_LEVELCHECK, "--traps", "ladders.txt", nullptr);
+        _exit(127);
+    }
+    // Its own temporary folder, once it works there.
+    const fs::path workingFolder = "/proc/" + std::to_string(checker) + "/cwd";
+    fs::path own;
+    for (int poll = 0; poll < kPolls && own.empty(); ++poll) {
+        std::error_code error;
+        const fs::path now = fs::read_symlink(workingFolder, error);
+        if (!error && now != folder && now.string().rfind("/tmp/vaultrun-levelcheck-", 0) == 0)
+            own = now;
+        else
+            std::this_thread::sleep_for(kPoll);
+    }
+    // Time for the engine to start and the search to get under way.
+    std::this_thread::sleep_for(std::chrono::seconds(1));
+    kill(checker, SIGTERM);
+    int status = 0;
+    for (int poll = 0; poll < kPolls && waitpid(checker, &status, WNOHANG) == 0; ++poll)
+        std::this_thread::sleep_for(kPoll);
+    if (kill(checker, SIGKILL) == 0) {
+        waitpid(checker, &status, 0);
+        ADD_FAILURE() << "still running after SIGTERM";
+    }
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM) << status;
+    ASSERT_FALSE(own.empty());
+    const bool left = fs::exists(own);
+    fs::remove_all(own);
+    EXPECT_FALSE(left) << own;
 }

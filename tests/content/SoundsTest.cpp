@@ -108,7 +108,7 @@ TEST(Sounds, DecodeAndLoadAtTheirScoresLengthAndPeakBelowFullScale)
         else
             effects.push_back(peak);
 
-        EXPECT_TRUE(mixer.LoadSound(file, (kData + file).c_str()));
+        EXPECT_TRUE(music ? mixer.LoadLoop(file, (kData + file).c_str()) : mixer.LoadSound(file, (kData + file).c_str()));
         Mix_Chunk* chunk = Mix_LoadWAV((kData + file).c_str());
         ASSERT_NE(chunk, nullptr) << Mix_GetError();
         EXPECT_EQ(chunk->alen / frameBytes, Synthesiser::FrameCount(score));

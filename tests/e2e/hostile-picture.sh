@@ -26,7 +26,7 @@ status=$?
 GAME_PID=""
 [ "$status" = 0 ] || check_failed "status $status, not 0: $(head -c 2000 "$GAME_ERR")"
 for picture in $VAULTRUN_PICTURES; do
-    echo "Picture $picture refused: 30000 x 30000 is larger than 4096 x 4096"
+    echo "Picture $picture refused: 30000 x 30000 is larger than 2048 x 2048"
 done | sort | cmp -s - <(sort "$GAME_ERR") ||
     check_failed "standard error is not one refusal per picture: $(head -c 2000 "$GAME_ERR")"
 e2e_done "hostile pictures"

@@ -58,22 +58,40 @@ TEST(AudioMixer, LeavesOutEachSpoiledFileWithOneLineAndKeepsTheRest)
     for (size_t i = 40; i < corrupt.size(); ++i)
         corrupt[i] = static_cast<char>(~corrupt[i]);
 
+    // One endless note: a MIDI decoder would render it for ever.
+    const std::string midi("MThd\0\0\0\x06\0\0\0\x01\0\x60MTrk\0\0\0\x0e"
+                           "\0\xc0\0\0\x90\x3c\x64\xff\xff\xff\x7f\xff\x2f\0", 36);
+    // Six seconds in the effect's own format (its 44-byte header at 44.1 kHz,
+    // 16-bit mono): whole and plain, but no effect.
+    const uint32_t sixSecondsBytes = 6 * 44100 * 2;
+    std::string sixSeconds = wav.substr(0, 44) + std::string(sixSecondsBytes, '\0');
+    for (const auto& [at, value] : {std::pair(4u, 36 + sixSecondsBytes), std::pair(40u, sixSecondsBytes)})
+        for (uint32_t byte = 0; byte < 4; ++byte)
+            sixSeconds[at + byte] = static_cast<char>(value >> (8 * byte));
+    const std::string ogg = ReadBytes(kGoodOgg);
+
     const std::filesystem::path spoiled[] = {
         folder / "missing.wav", write("empty.wav", ""), write("truncated.wav", wav.substr(0, wav.size() / 2)),
         write("corrupt.wav", corrupt), write("text.wav", "This is not what it seems to be.\n"),
-        write("header.ogg", ReadBytes(kGoodOgg).substr(0, 58)), folder / "folder.wav", folder / "pipe.ogg"};
+        write("trapSlam.wav", midi), write("long.wav", sixSeconds), write("effect.ogg", ogg),
+        write("header.ogg", ogg.substr(0, 58)), write("cut.ogg", ogg.substr(0, ogg.size() / 2)),
+        folder / "folder.wav", folder / "pipe.ogg"};
     ListeningMixer mixer;
     ASSERT_TRUE(mixer.Open());
     for (const auto& path : spoiled) {
         testing::internal::CaptureStderr();
-        EXPECT_FALSE(mixer.LoadSound("spoiled", path.c_str())) << path;
+        // The Ogg files as the loop, the rest as effects.
+        EXPECT_FALSE(path.extension() == ".ogg" && path.stem() != "effect"
+                         ? mixer.LoadLoop("spoiled", path.c_str())
+                         : mixer.LoadSound("spoiled", path.c_str()))
+            << path;
         const std::string said = testing::internal::GetCapturedStderr();
         EXPECT_EQ(said.rfind("Sound " + path.string() + " left out: ", 0), 0u) << said;
         EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
     }
     std::filesystem::remove_all(folder);
     EXPECT_TRUE(mixer.LoadSound("good", kGoodWav.c_str()));
-    EXPECT_TRUE(mixer.LoadSound("music", kGoodOgg.c_str()));
+    EXPECT_TRUE(mixer.LoadLoop("music", kGoodOgg.c_str()));
     mixer.Play("spoiled");
     mixer.Play("good");
     EXPECT_EQ(Mix_Playing(-1), 1) << "the spoiled sound plays nothing, the good one plays";
@@ -86,7 +104,7 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(mixer.Open());
-        ASSERT_TRUE(mixer.LoadSound("music", kGoodOgg.c_str()));
+        ASSERT_TRUE(mixer.LoadLoop("music", kGoodOgg.c_str()));
         ASSERT_TRUE(mixer.LoadSound("ping", kGoodWav.c_str()));
     }
     void TearDown() override { mixer.Close(); }
@@ -100,12 +118,13 @@ TEST_F(MixerWithSounds, MutingStopsEverythingLetsNothingThroughAndUnmutingBrings
     mixer.PlayLoop("music");  // already running: not started again
     for (int effect = 0; effect < 5; ++effect)
         mixer.Play("ping");
-    EXPECT_EQ(Mix_Playing(-1), 1 + AudioMixer::kEffectChannels) << "the oldest effects make way";
+    EXPECT_EQ(Mix_Playing(-1), AudioMixer::kEffectChannels) << "the oldest effects make way";
+    EXPECT_EQ(Mix_PlayingMusic(), 1) << "the loop streams as music, not decoded whole";
     EXPECT_THAT(mixer.heard, ElementsAre("loop music", "ping", "ping", "ping", "ping", "ping"));
 
     mixer.heard.clear();
     mixer.SetMuted(true);
-    EXPECT_EQ(Mix_Playing(-1), 0);
+    EXPECT_EQ(Mix_Playing(-1) + Mix_PlayingMusic(), 0);
     mixer.Play("ping");
     mixer.PlayLoop("music");
     EXPECT_THAT(mixer.heard, IsEmpty());
@@ -123,15 +142,15 @@ TEST_F(MixerWithSounds, PausingHoldsEverySoundEvenOneStartedMeanwhileUntilResume
     mixer.PlayLoop("music");
     mixer.Play("ping");
     mixer.SetPaused(true);
-    EXPECT_EQ(Mix_Paused(-1), 2);
+    EXPECT_EQ(Mix_Paused(-1) + Mix_PausedMusic(), 2);
     mixer.SetMuted(true);
     mixer.SetMuted(false);  // the loop starts again, and holds at once
     mixer.Play("ping");
-    EXPECT_EQ(Mix_Playing(-1), 2);
-    EXPECT_EQ(Mix_Paused(-1), 2);
+    EXPECT_EQ(Mix_Playing(-1) + Mix_PlayingMusic(), 2);
+    EXPECT_EQ(Mix_Paused(-1) + Mix_PausedMusic(), 2);
     mixer.SetPaused(false);
-    EXPECT_EQ(Mix_Paused(-1), 0);
-    EXPECT_EQ(Mix_Playing(-1), 2);
+    EXPECT_EQ(Mix_Paused(-1) + Mix_PausedMusic(), 0);
+    EXPECT_EQ(Mix_Playing(-1) + Mix_PlayingMusic(), 2);
 }
 
 TEST(AudioMixer, WithoutADeviceItSaysSoOnceAndEveryCallIsSilent)

@@ -6,15 +6,21 @@
 #include "FontStore.h"
 #include "TextLine.h"
 
+#include <cstdio>
 #include <string>
 #include <tuple>
 #include <vector>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
 const std::string kFont = VAULTRUN_TEST_FONT;
 const std::string kMissing = "no-such-font.ttf";
 const std::string kFailed = "Font loading failed.\n";
+// Far longer than any open of a plain file takes: the open waits for ever.
+constexpr unsigned kHangSeconds = 10;
 
 std::string Line(const char* what, int size, const std::string& name)
 {
@@ -23,8 +29,13 @@ std::string Line(const char* what, int size, const std::string& name)
 
 TEST(FontStore, EachNameAndSizeIsOpenedOnceAndAFailedLoadIsNotRetried)
 {
+    // A named pipe would hold the open until a writer comes: never, here.
+    const std::string pipe = testing::TempDir() + "vaultrun-font-pipe.ttf";
+    std::remove(pipe.c_str());
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
     ASSERT_EQ(TTF_Init(), 0);
     testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
     {
         FontStore store;  // gone, its fonts closed, before the library stops
         FontRecord* early = store.GetFont(kFont.c_str(), 24);  // before the library is marked ready
@@ -35,12 +46,19 @@ TEST(FontStore, EachNameAndSizeIsOpenedOnceAndAFailedLoadIsNotRetried)
         EXPECT_EQ(store.GetFont(kMissing.c_str(), 24), lost);
         EXPECT_EQ(lost->font, nullptr);
         EXPECT_NE(store.GetFont(kFont.c_str(), 12), early);
+        alarm(kHangSeconds);
+        EXPECT_EQ(store.GetFont(pipe.c_str(), 24)->font, nullptr);
+        alarm(0);
     }
     TTF_Quit();
+    std::remove(pipe.c_str());
+    const std::string errors = testing::internal::GetCapturedStderr();
     EXPECT_EQ(testing::internal::GetCapturedStdout(),
               Line("Loading font: ", 24, kFont) + kFailed + Line("Loading font: ", 24, kMissing) +
-                  kFailed + Line("Loading font: ", 12, kFont) + Line("Free font: ", 24, kFont) +
-                  Line("Free font: ", 12, kFont));
+                  kFailed + Line("Loading font: ", 12, kFont) + Line("Loading font: ", 24, pipe) +
+                  kFailed + Line("Free font: ", 24, kFont) + Line("Free font: ", 12, kFont));
+    EXPECT_NE(errors.find("Font " + kMissing + " could not be opened: "), std::string::npos) << errors;
+    EXPECT_NE(errors.find("Font " + pipe + " refused: not a plain file\n"), std::string::npos) << errors;
 }
 
 TEST(FontStore, RecordsStayPutAsTheStoreGrows)

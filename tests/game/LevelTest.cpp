@@ -6,10 +6,11 @@
 #include <cstdio>
 #include <string>
 #include <tuple>
+#include <utility>
 
 using Tiles = Tqz41kTileManager;
 
-TEST_F(GameFixture, RunStartPrintsTheMapAndAMissingFileGivesOneLineAndCellsOfZero)
+TEST_F(GameFixture, RunStartPrintsTheMapAndAMissingOrOversizedFileGivesOneLineAndCellsOfZero)
 {
     const std::string zeros = "0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 \n";
     std::string rows1To10;
@@ -22,12 +23,24 @@ TEST_F(GameFixture, RunStartPrintsTheMapAndAMissingFileGivesOneLineAndCellsOfZer
     ASSERT_GE(console.size(), map.size());
     EXPECT_EQ(console.substr(console.size() - map.size()), map);
 
-    std::remove("level1.txt");
-    testing::internal::CaptureStdout();
-    game->StartRun();
-    EXPECT_EQ(testing::internal::GetCapturedStdout(),
-              "Could not read the level file level1.txt\n" + zeros + rows1To10);
-    EXPECT_EQ(game->GetTileMap().GetValue(1, 0), 0);
+    // Read up to the bound, which the level checker shares; one byte more and
+    // the file is no level.
+    const std::string level = "adw.\n" + std::string(10, '\n');
+    const std::string atBound = level + std::string(Tiles::MaxLevelBytes - level.size(), 'w');
+    for (const auto& [bytes, said] : {std::pair<std::string, std::string>{atBound, ""},
+                                      {atBound + "w", "Could not read the level file level1.txt: "
+                                                      "larger than 1048576 bytes\n"},
+                                      {"", "Could not read the level file level1.txt\n"}}) {
+        if (bytes.empty())
+            std::remove("level1.txt");
+        else
+            WriteFile("level1.txt", bytes);
+        testing::internal::CaptureStdout();
+        testing::internal::CaptureStderr();
+        game->StartRun();
+        EXPECT_EQ(testing::internal::GetCapturedStderr(), said);
+        EXPECT_EQ(testing::internal::GetCapturedStdout(), said.empty() ? map : zeros + rows1To10);
+    }
 }
 
 TEST_F(GameFixture, LadderHasGrassBehindItOnlyWhenTheCellBeforeItIsGrass)

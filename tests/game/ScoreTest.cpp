@@ -128,7 +128,12 @@ TEST_F(GameFixture, AWinDecidesOnTheBestStoredNowAndUnderTheLockOfEveryGameInThe
     WriteFile("Score.txt", "60");
     Open();
     WriteFile("Score.txt", "30");
+    testing::internal::CaptureStdout();
     WinRunAfter(40);
+    const std::string console = testing::internal::GetCapturedStdout();
+    // Read twice, printed once: after the roster is rebuilt.
+    EXPECT_NE(console.find("*******************SCORE = 30 ***********"), std::string::npos);
+    EXPECT_EQ(console.find("SCORE"), console.rfind("SCORE"));
     EXPECT_EQ(ReadFile("Score.txt"), "30");
     EXPECT_STREQ(game->GetRunTimeText(), "Your time: 40 s.");
     EXPECT_EQ(game->GetHiScore(), 30);

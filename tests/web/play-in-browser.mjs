@@ -1,10 +1,10 @@
 // Plays the web build in headless Chromium through real key events: what only
 // the page shows. It loads from its own site alone and takes the keyboard;
-// held arrows win the end-to-end tests' winning level (played in
-// place of the game's own through ?level=); the best time is stored in the
-// browser and read back after a reload; a display paced by a page clock of its
-// own at 144 frames a second gets the game's 66.7 updates a second; a browser
-// without storage plays on.
+// held arrows win the end-to-end tests' winning level (played in place of the
+// game's own through ?level=); the best time is stored in the browser, apart
+// from the game's own level's, and read back after a reload; a display paced by
+// a page clock of its own at 144 frames a second gets the game's 66.7 updates a
+// second; a browser without storage plays on.
 // usage: node play-in-browser.mjs WEB_BUILD_FOLDER WIN_LEVEL
 import puppeteer from 'puppeteer-core';
 import { PNG } from 'pngjs';
@@ -125,6 +125,19 @@ async function main() {
       'space after the win starts the next run');
     const best = /SCORE = (\d+)/.exec(page.consoleLines.filter((line) => line.includes('SCORE = ')).pop())[1];
     check(best !== '0', 'the win stored a best time');
+    // Stored by the page on its own, in the tried level's own folder.
+    let bestFiles = [];
+    await poll(10, async () => (bestFiles = await page.evaluate(() => new Promise((found) => {
+      const request = indexedDB.open('/saves');
+      request.onerror = () => found([]);
+      request.onsuccess = () => {
+        const keys = request.result.transaction('FILE_DATA').objectStore('FILE_DATA').getAllKeys();
+        keys.onsuccess = () => found(keys.result.filter((key) => key.endsWith('/Score.txt')));
+        keys.onerror = () => found([]);
+      };
+    }))).length > 0);
+    check(bestFiles.length === 1 && /^\/saves\/level-[^/]+\/Score\.txt$/.test(bestFiles[0]),
+      `the page stored the best time in IndexedDB, in the tried level's own folder: ${bestFiles}`);
     page.consoleLines = [];
     await page.reload({ waitUntil: 'domcontentloaded' });
     await page.waitForFunction(() => Module.calledRun && Module._engine_update_count() > 0, { timeout: 120000 });
@@ -135,6 +148,7 @@ async function main() {
     console.log('case: the game\'s pace on a 144 Hz display');
     const paced = await open(browser, `${site}/dist/index.html`, { frameRate: 144 });
     await startRun(paced, 'Space');
+    check(Boolean(consoleLine(paced, 'SCORE = 0 ')), 'the game\'s own level has no best time from the tried one');
     const sample = () => paced.evaluate(() => [Module._engine_update_count(), Module._engine_last_update_ms()]);
     const [updates0, time0] = await sample();
     await sleep(5000);

@@ -16,6 +16,7 @@
 #include <unistd.h>
 
 #include <bitset>
+#include <csignal>
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
@@ -25,6 +26,9 @@
 #include <system_error>
 
 namespace {
+// Set from a signal handler: lock-free by its type.
+volatile std::sig_atomic_t stopRequested = 0;
+
 using Map = Tqz41kTileManager;
 using Player = Tqz41kPlayer;
 
@@ -122,6 +126,20 @@ std::vector<std::string_view> SplitLines(std::string_view text)
     return lines;
 }
 
+// A byte of the level as a warning shows it: printable ASCII as it is, any
+// other byte as \xNN, so that a NUL does not cut the line short and an escape
+// does not reach the terminal.
+std::string Shown(char letter)
+{
+    constexpr unsigned char kFirstPrintable = 0x20, kLastPrintable = 0x7E;
+    const auto byte = static_cast<unsigned char>(letter);
+    if (byte >= kFirstPrintable && byte <= kLastPrintable)
+        return std::string(1, letter);
+    char escaped[8];
+    std::snprintf(escaped, sizeof escaped, "\\x%02X", byte);
+    return escaped;
+}
+
 void CheckShape(std::string_view text, std::vector<LevelChecker::Warning>& warnings)
 {
     const std::vector<std::string_view> lines = SplitLines(text);
@@ -151,7 +169,7 @@ void CheckShape(std::string_view text, std::vector<LevelChecker::Warning>& warni
                                     "a chest here never opens: the keys open the top-right one"});
             else if (letter != 'd' && letter != 'v' && letter != 'w' && !chestCell)
                 warnings.push_back({row + 1, column + 1,
-                                    std::string("'") + letter +
+                                    "'" + Shown(letter) +
                                         "' is no tile: drawn as sky, but solid to the player"});
         }
     }
@@ -248,6 +266,8 @@ void Search(Tqz41kMain& game, Player& player, const std::vector<Tqz41kCollectibl
     firstVisit(layer.front());
     for (int depth = 0; !layer.empty() && result.winTicks < 0; ++depth, layer.swap(next), next.clear()) {
         for (size_t n = 0; n < layer.size() && result.winTicks < 0; ++n) {
+            if (LevelChecker::StopRequested())
+                return;
             for (int input = 0; input < kInputs && result.winTicks < 0; ++input) {
                 if (expand(layer[n], input, depth, next))
                     result.winTicks = depth + 1;
@@ -297,13 +317,13 @@ void WarnAboutPlaces(const Map& map, const std::vector<LevelChecker::Key>& keys,
 }
 
 void SearchWithTraps(Tqz41kMain& game, const std::vector<TrapSearch::Place>& traps,
-                     LevelChecker::Result& result)
+                     size_t maxMegabytes, LevelChecker::Result& result)
 {
     WarnAboutPlaces(game.GetTileMap(), result.keys, result.warnings);
     std::vector<TrapSearch::Place> keys;
     for (const LevelChecker::Key& key : result.keys)
         keys.push_back({key.x, key.y});
-    TrapSearch search(game, keys, traps);
+    TrapSearch search(game, keys, traps, maxMegabytes);
     search.Run(result);
     for (const LevelChecker::Hazard& hazard : result.hazards) {
         if (!hazard.overTrap)
@@ -317,13 +337,15 @@ void SearchWithTraps(Tqz41kMain& game, const std::vector<TrapSearch::Place>& tra
 // Starts the game in the working folder (which must hold the level file), reads
 // the key and trap places from its roster, replaces the roster with the player
 // and the keys alone (and the traps, in the mode with traps), and searches.
-void Run(LevelChecker::Mode mode, LevelChecker::Result& result)
+void Run(LevelChecker::Mode mode, size_t maxMegabytes, LevelChecker::Result& result)
 {
     // Keys are never drawn here; a picture that was never loaded stands in for
     // the game's own, which is private to it and equally empty in this folder.
     // Declared first: the keys that lend it go with the game.
     ImageData keyImage;
     SDL_SetHint(SDL_HINT_VIDEODRIVER, "dummy");
+    // SDL would turn SIGINT and SIGTERM into quit events, which no one here reads.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     auto game = std::make_unique<Tqz41kMain>();
     game->DisableAudio();
     if (game->Initialise("Vaultrun level check", kWindowWidth, kWindowHeight, nullptr, 0) != 0) {
@@ -346,7 +368,7 @@ void Run(LevelChecker::Mode mode, LevelChecker::Result& result)
     // Reads the level file as a run does.
     game->StartRun();
     if (mode == LevelChecker::Mode::Traps) {
-        SearchWithTraps(*game, traps, result);
+        SearchWithTraps(*game, traps, maxMegabytes, result);
         game->Deinitialise();
         return;
     }
@@ -378,7 +400,17 @@ std::string LevelChecker::HazardPlaces(const Hazard& hazard)
     return places;
 }
 
-LevelChecker::Result LevelChecker::Check(std::string_view levelText, Mode mode)
+void LevelChecker::RequestStop()
+{
+    stopRequested = 1;
+}
+
+bool LevelChecker::StopRequested()
+{
+    return stopRequested != 0;
+}
+
+LevelChecker::Result LevelChecker::Check(std::string_view levelText, Mode mode, size_t maxMegabytes)
 {
     Result result;
     CheckShape(levelText, result.warnings);
@@ -398,6 +430,8 @@ LevelChecker::Result LevelChecker::Check(std::string_view levelText, Mode mode)
         }
     }
     const QuietStdout quiet;
-    Run(mode, result);
+    Run(mode, maxMegabytes, result);
+    if (StopRequested())
+        result.failure = "stopped";
     return result;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -76,8 +77,20 @@ public:
         bool Winnable() const { return failure.empty() && winTicks >= 0; }
     };
 
-    // Needs SDL's video subsystem (the dummy driver is chosen here). Changes
-    // the working folder while it runs and restores it before returning.
-    // Writes nothing to standard output.
-    static Result Check(std::string_view levelText, Mode mode = Mode::Plain);
+    // How far the search with traps may grow unless told otherwise, in MB
+    // (of 2^20 bytes). The shipped level's takes about 140.
+    static constexpr size_t DefaultMaxMegabytes = 512;
+
+    // Needs SDL's video subsystem (the dummy driver is chosen here; SDL is
+    // kept from taking SIGINT and SIGTERM). Changes the working folder while
+    // it runs and restores it before returning. Writes nothing to standard
+    // output. A search with traps that would outgrow maxMegabytes, or any
+    // search stopped by RequestStop, ends with failure set.
+    static Result Check(std::string_view levelText, Mode mode = Mode::Plain,
+                        size_t maxMegabytes = DefaultMaxMegabytes);
+
+    // Makes a check under way end soon, removing its folder as ever; safe to
+    // call from a signal handler. It holds for every later check as well.
+    static void RequestStop();
+    static bool StopRequested();
 };

@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <array>
 #include <map>
+#include <string>
 #include <utility>
 
 namespace {
@@ -25,6 +26,7 @@ static_assert(Player::KeysToFind <= kKeyBits, "a set of keys taken must fit a St
 // down, 2 sideways), and the test's points lie a pixel outside the sprite:
 // farther than this from every trap's travel, no phase can hit.
 constexpr int kNearTrap = 8;
+constexpr size_t kBytesPerMegabyte = size_t{1} << 20;
 // A cycle longer than this is not searched for; traps of the game repeat after 108.
 constexpr int kLongestCycle = 100000;
 
@@ -59,12 +61,14 @@ struct TrapSearch::Spot {
     int distinctCount[2] = {0, 0};
 };
 
-TrapSearch::TrapSearch(Tqz41kMain& game, std::vector<Place> keyPlaces, std::vector<Place> trapPlaces)
+TrapSearch::TrapSearch(Tqz41kMain& game, std::vector<Place> keyPlaces, std::vector<Place> trapPlaces,
+                       size_t maxMegabytes)
     : game(game),
       keyPlaces(std::move(keyPlaces)),
       trapPlaces(std::move(trapPlaces)),
       picture(std::make_unique<ImageData>()),
-      spotIndex(static_cast<size_t>(SearchArea::Width) * SearchArea::Height, -1)
+      spotIndex(static_cast<size_t>(SearchArea::Width) * SearchArea::Height, -1),
+      maxMegabytes(maxMegabytes)
 {
     levelChest = game.GetTileMap().GetValue(kChestColumn, kChestRow);
     allTaken = (1u << this->keyPlaces.size()) - 1;
@@ -272,11 +276,22 @@ bool TrapSearch::CanWait(int spot, bool chestOpen)
 void TrapSearch::Run(LevelChecker::Result& result)
 {
     result.trapPeriod = period;
-    if (Search(result)) {
+    const bool won = Search(result);
+    if (!result.failure.empty() || LevelChecker::StopRequested())
+        return;
+    if (won) {
         TraceRoute(result);
         FindTightestWindow(result);
     }
     FindHazards(result);
+}
+
+// What the search's tables hold: the layers, the places with their steps and
+// their seen bits at every phase, the hit masks. The rest is small and fixed.
+size_t TrapSearch::SearchBytes() const
+{
+    return layerStates * sizeof(State) + spots.size() * (sizeof(Spot) + period * sizeof(uint32_t)) +
+           hitBits.size() * sizeof(uint64_t);
 }
 
 // Breadth-first by ticks, so the phase of a layer is its depth modulo the period.
@@ -309,6 +324,8 @@ bool TrapSearch::Search(LevelChecker::Result& result)
         std::vector<State> next;
         const std::vector<State>& layer = layers.back();
         for (const State state : layer) {
+            if (LevelChecker::StopRequested())
+                return false;
             const int spot = static_cast<int>(state >> kKeyBits);
             const unsigned taken = state & allTaken;
             const bool chestOpen = taken == allTaken;
@@ -338,7 +355,14 @@ bool TrapSearch::Search(LevelChecker::Result& result)
                     next.push_back(static_cast<State>(step.to) << kKeyBits | after);
             }
         }
+        // Every layer is kept for tracing the route back: no spare room in it.
+        next.shrink_to_fit();
+        layerStates += next.size();
         layers.push_back(std::move(next));
+        if (SearchBytes() > maxMegabytes * kBytesPerMegabyte) {
+            result.failure = "too large to search (more than " + std::to_string(maxMegabytes) + " MB)";
+            return false;
+        }
     }
     return false;
 }

@@ -30,13 +30,16 @@ public:
 
     // game must have started a run (its level read); the search replaces its
     // objects with its own player, keys and traps at the places given, and
-    // starts a run again after each win it plays.
-    TrapSearch(Tqz41kMain& game, std::vector<Place> keyPlaces, std::vector<Place> trapPlaces);
+    // starts a run again after each win it plays. Its tables may grow to
+    // about maxMegabytes (of 2^20 bytes).
+    TrapSearch(Tqz41kMain& game, std::vector<Place> keyPlaces, std::vector<Place> trapPlaces,
+               size_t maxMegabytes);
     ~TrapSearch();
     TrapSearch(const TrapSearch&) = delete;
     TrapSearch& operator=(const TrapSearch&) = delete;
 
-    // Fills winTicks, the keys' ticks, route, hazards, tightest and trapPeriod.
+    // Fills winTicks, the keys' ticks, route, hazards, tightest and trapPeriod;
+    // or only failure, when the search would outgrow its bound or is stopped.
     void Run(LevelChecker::Result& result);
 
 private:
@@ -62,6 +65,7 @@ private:
     bool Hits(const Step& step, int phase) const;
     bool CanWait(int spot, bool chestOpen);
 
+    size_t SearchBytes() const;
     bool Search(LevelChecker::Result& result);
     void TraceRoute(LevelChecker::Result& result);
     void FindHazards(LevelChecker::Result& result);
@@ -90,6 +94,8 @@ private:
     std::vector<uint64_t> hitBits;
     int hitWords = 1;
 
+    size_t maxMegabytes = 0;
+    size_t layerStates = 0;  // held in layers, all together
     std::vector<std::vector<State>> layers;  // the states first reached after each tick
     // [phase][spot]: a bit per set of keys taken. By phase first, since each
     // tick of the search has one phase and looks up many spots.

@@ -1,26 +1,32 @@
 // Plays a level file with the game's own code and tells whether it can be won:
 // prints each warning as FILE:LINE:COLUMN, then one line per key, one for the
 // chest and a verdict. Exits 0 when the level can be won, 1 when it cannot, 2
-// when the file cannot be read (or the game cannot be run to check it).
+// when the file cannot be read or the level is too large to search (or the
+// game cannot be run to check it). SIGINT and SIGTERM end it at once.
 //
-// usage: vaultrun-levelcheck [--traps | --route] [FILE]   (FILE defaults to level1.txt)
+// usage: vaultrun-levelcheck [--traps | --route] [--max-memory=MB] [FILE]
+//                                           (FILE defaults to level1.txt)
 //   --traps  play with the traps moving and judge how fair the level is
 //   --route  print the fastest winning route with traps as an input script
+//   --max-memory=MB  how large the search with traps may grow (default 512)
 //        vaultrun-levelcheck --version
 
 #include "LevelChecker.h"
+#include "Tqz41kTileManager.h"
 #include "VaultrunVersion.h"
 
+#include <cerrno>
 #include <csignal>
+#include <cstdlib>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <string>
+#include <system_error>
 
 namespace {
 constexpr const char* kDefaultLevel = "level1.txt";
-// Far larger than any level; a bigger file is not a level at all.
-constexpr std::streamsize kMaxLevelBytes = 1 << 20;
 constexpr int kTickMs = 15;  // the engine's update period
 
 constexpr int kWinnable = 0;
@@ -31,8 +37,13 @@ struct Options {
     bool traps = false;
     bool route = false;
     bool version = false;
+    size_t maxMegabytes = LevelChecker::DefaultMaxMegabytes;
     std::string path = kDefaultLevel;
 };
+
+constexpr const char* kMaxMemoryOption = "--max-memory=";
+// A bound past this is no bound at all: more than any machine here holds.
+constexpr unsigned long kLargestMaxMegabytes = 1 << 20;
 
 constexpr struct {
     const char* name;
@@ -44,8 +55,21 @@ constexpr struct {
 };
 
 constexpr const char* kUsage =
-    "usage: vaultrun-levelcheck [--traps | --route] [FILE]\n"
+    "usage: vaultrun-levelcheck [--traps | --route] [--max-memory=MB] [FILE]\n"
     "       vaultrun-levelcheck --version\n";
+
+// False unless text is a whole number of megabytes from 1 to the largest.
+bool ReadMegabytes(const char* text, size_t& megabytes)
+{
+    char* end = nullptr;
+    errno = 0;
+    const unsigned long value = std::strtoul(text, &end, 10);
+    if (errno != 0 || end == text || *end != '\0' || text[0] == '-' || value < 1 ||
+        value > kLargestMaxMegabytes)
+        return false;
+    megabytes = value;
+    return true;
+}
 
 // False for an unknown option or a second file.
 bool ReadOptions(int argc, char** argv, Options& options)
@@ -61,6 +85,12 @@ bool ReadOptions(int argc, char** argv, Options& options)
         }
         if (known)
             continue;
+        const size_t prefix = std::strlen(kMaxMemoryOption);
+        if (std::strncmp(argv[i], kMaxMemoryOption, prefix) == 0) {
+            if (!ReadMegabytes(argv[i] + prefix, options.maxMegabytes))
+                return false;
+            continue;
+        }
         if (havePath || (argv[i][0] == '-' && argv[i][1] != '\0'))
             return false;
         options.path = argv[i];
@@ -154,6 +184,34 @@ void PrintFairness(const std::string& path, const LevelChecker::Result& result)
                 window.ticks, window.ticks * kTickMs, result.trapPeriod, window.x, window.y,
                 window.fromTick, window.toTick);
 }
+volatile std::sig_atomic_t caughtSignal = 0;
+
+void CatchSignal(int signal)
+{
+    caughtSignal = signal;
+    LevelChecker::RequestStop();
+}
+
+// SIGINT and SIGTERM end a check within moments, its temporary folder removed
+// first: they stop the search, and the process then ends by the same signal.
+void StopOnSignals()
+{
+    struct sigaction action = {};
+    action.sa_handler = CatchSignal;
+    sigemptyset(&action.sa_mask);
+    for (int signal : {SIGINT, SIGTERM})
+        sigaction(signal, &action, nullptr);
+}
+
+// After the check: ends the process by the signal caught during it, if any,
+// and lets any later one end it at once.
+void EndOnCaughtSignal()
+{
+    std::signal(SIGINT, SIG_DFL);
+    std::signal(SIGTERM, SIG_DFL);
+    if (caughtSignal != 0)
+        std::raise(caughtSignal);
+}
 }  // namespace
 
 int main(int argc, char** argv)
@@ -171,22 +229,31 @@ int main(int argc, char** argv)
         return 0;
     }
     const std::string& path = options.path;
-    std::ifstream file(path, std::ios::binary);
-    if (!file) {
+    // Only a plain file: opening a named pipe would wait for a writer forever.
+    std::error_code error;
+    std::ifstream file;
+    if (std::filesystem::is_regular_file(path, error))
+        file.open(path, std::ios::binary);
+    if (!file.is_open()) {
         std::fprintf(stderr, "vaultrun-levelcheck: %s: cannot be read\n", path.c_str());
         return kUnreadable;
     }
+    // One byte past the game's bound tells a file the game refuses.
+    constexpr std::streamsize kMaxLevelBytes = Tqz41kTileManager::MaxLevelBytes;
     std::string text(static_cast<size_t>(kMaxLevelBytes) + 1, '\0');
     file.read(text.data(), kMaxLevelBytes + 1);
     if (file.bad() || file.gcount() > kMaxLevelBytes) {
-        std::fprintf(stderr, "vaultrun-levelcheck: %s: not a level (unreadable or over 1 MiB)\n",
-                     path.c_str());
+        std::fprintf(stderr, "vaultrun-levelcheck: %s: not a level (unreadable or over %lld bytes)\n",
+                     path.c_str(), static_cast<long long>(kMaxLevelBytes));
         return kUnreadable;
     }
     text.resize(static_cast<size_t>(file.gcount()));
 
+    StopOnSignals();
     const LevelChecker::Result result =
-        LevelChecker::Check(text, options.traps ? LevelChecker::Mode::Traps : LevelChecker::Mode::Plain);
+        LevelChecker::Check(text, options.traps ? LevelChecker::Mode::Traps : LevelChecker::Mode::Plain,
+                            options.maxMegabytes);
+    EndOnCaughtSignal();
     PrintWarnings(options.route ? stderr : stdout, path, result);
     if (!result.failure.empty()) {
         std::fprintf(stderr, "vaultrun-levelcheck: %s: cannot check: %s\n", path.c_str(),
