@@ -1,6 +1,7 @@
-# Thin wrapper over CMake: `make play` builds and starts the game, `make test`
-# builds and runs every suite, then again under AddressSanitizer and UBSan, then
-# the fuzzers; `make package` builds the Debian package.
+# Thin wrapper over CMake: `make play` builds and starts the game, `make check`
+# builds and runs the unit suites, `make test` builds and runs every suite, then
+# again under AddressSanitizer and UBSan, then the fuzzers and the web page;
+# `make package` builds the Debian package.
 JOBS ?= $(shell nproc)
 BUILD ?= build
 ASAN_BUILD ?= build-asan
@@ -19,7 +20,7 @@ TEST_OPTIONS = -DVAULTRUN_TESTS=ON -DVAULTRUN_BENCH=ON
 # included, as a Debian package build would.
 DEB_FLAGS = DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --get
 
-.PHONY: play test deps deps-dev deps-web build build-test build-asan test-plain test-asan \
+.PHONY: play check test deps deps-dev deps-web build build-test build-asan test-plain test-asan \
 	test-fuzz fuzz package web web-data serve-web test-web clean
 
 deps:
@@ -41,6 +42,10 @@ play: build
 build-test: deps-dev
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo $(TEST_OPTIONS)
 	cmake --build $(BUILD) -j$(JOBS)
+
+# Everyday work: the unit suites alone (ctest label unit), in about a minute.
+check: build-test
+	ctest --test-dir $(BUILD) -L unit --output-on-failure -j$(JOBS)
 
 test-plain: build-test
 	ctest --test-dir $(BUILD) --output-on-failure -j$(JOBS)

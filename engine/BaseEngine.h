@@ -180,8 +180,6 @@ public:
 
     SDL_Surface* GetForeground() const { return foreground.get(); }
     SDL_Surface* GetBackground() const { return background.get(); }
-    int GetScreenWidth() const { return screenWidth; }
-    int GetScreenHeight() const { return screenHeight; }
 
 protected:
     struct SdlDeleter {

@@ -27,12 +27,6 @@ public:
 
     int GetCurrentScreenX() const { return currentScreenX; }
     int GetCurrentScreenY() const { return currentScreenY; }
-    int GetPreviousScreenX() const { return previousScreenX; }
-    int GetPreviousScreenY() const { return previousScreenY; }
-    int GetDrawOffsetX() const { return drawOffsetX; }
-    int GetDrawOffsetY() const { return drawOffsetY; }
-    int GetDrawWidth() const { return drawWidth; }
-    int GetDrawHeight() const { return drawHeight; }
 
 protected:
     BaseEngine* engine;  // lent: the engine owns this object, not the other way round

@@ -18,7 +18,6 @@ public:
     // Closes the controller with this instance id. False for an id that was
     // not open here.
     bool Close(SDL_JoystickID instanceId);
-    void CloseAll() { open.clear(); }
     int Count() const { return static_cast<int>(open.size()); }
 
     // Held on any open controller.

@@ -49,7 +49,6 @@ public:
 
     int GetWidth() const { return width; }
     int GetHeight() const { return height; }
-    bool HasPixels() const { return pixels != nullptr; }
     // The word at (x, y); the caller keeps inside the picture.
     uint32_t GetPixel(int x, int y) const { return pixels[width * y + x]; }
 

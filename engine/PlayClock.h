@@ -14,7 +14,6 @@ public:
     void Pause(int now);
     // Counts on from now; does nothing while running.
     void Resume(int now);
-    bool IsRunning() const { return running; }
     // Time played up to now. A reading before the last start or resume (a
     // clock that went backwards) adds nothing.
     int64_t ElapsedMs(int now) const;

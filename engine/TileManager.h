@@ -52,8 +52,6 @@ public:
     int GetMapHeight() const { return mapHeight; }
     int GetBaseScreenX() const { return baseScreenX; }
     int GetBaseScreenY() const { return baseScreenY; }
-    int GetTileWidth() const { return tileWidth; }
-    int GetTileHeight() const { return tileHeight; }
 
 protected:
     ~TileManager() = default;

@@ -4,6 +4,7 @@
 #include "FileLock.h"
 #include "GameAssets.h"
 #include "Tqz41kCollectibles.h"
+#include "Tqz41kLayout.h"
 #include "Tqz41kPlayer.h"
 #include "Tqz41kReplayFile.h"
 #include "Tqz41kSettings.h"
@@ -228,8 +229,7 @@ void Tqz41kMain::StartRun()
 
 void Tqz41kMain::WinGame()
 {
-    constexpr int kChestColumn = 14;
-    constexpr int kChestRow = 0;
+    using Tqz41kLayout::ChestColumn, Tqz41kLayout::ChestRow;
     if (watching) {
         StopWatching();
         return;
@@ -240,9 +240,8 @@ void Tqz41kMain::WinGame()
         return;
     }
     soundCues.RunWon();
-    tileMap.SetAndRedrawTile(this, kChestColumn, kChestRow, Tqz41kTileManager::TileChestClosed,
-                             tileMap.ScreenXForMapX(kChestColumn),
-                             tileMap.ScreenYForMapY(kChestRow));
+    tileMap.SetAndRedrawTile(this, ChestColumn, ChestRow, Tqz41kTileManager::TileChestClosed,
+                             tileMap.ScreenXForMapX(ChestColumn), tileMap.ScreenYForMapY(ChestRow));
     const BestOutcome outcome = StoreIfBest();
     SetupBackgroundBuffer();
     // Deletes the player that called: only this object's own members from here.
@@ -383,26 +382,23 @@ int Tqz41kMain::InitialiseObjects()
     DestroyOldObjects();
     CreateObjectArray(kObjectSlots);
 
-    struct Place {
-        int x;
-        int y;
+    using Tqz41kLayout::Keys, Tqz41kLayout::KeysBeforeTraps, Tqz41kLayout::Place;
+    const auto storeKey = [this](int slot, const Place& key) {
+        StoreObjectInArray(slot, std::make_unique<Tqz41kCollectibles>(this, key.x, key.y, &keyImage));
     };
-    constexpr Place kTraps[] = {{150, 240}, {245, 240}, {310, 240}, {380, 240}, {160, 440}};
-    constexpr Place kKeys[] = {{750, 420}, {40, 420}, {700, 520}, {90, 70}};
-    constexpr Place kLastKey = {40, 220};
 
     int slot = 0;
     StoreObjectInArray(slot++, std::make_unique<Tqz41kPlayer>(this));
-    for (const Place& key : kKeys)
-        StoreObjectInArray(slot++, std::make_unique<Tqz41kCollectibles>(this, key.x, key.y, &keyImage));
+    for (int key = 0; key < KeysBeforeTraps; ++key)
+        storeKey(slot++, Keys[key]);
     // Each cover right after its trap, so it is drawn over it.
-    for (const Place& trap : kTraps) {
+    for (const Place& trap : Tqz41kLayout::Traps) {
         StoreObjectInArray(slot++, std::make_unique<Tqz41kTrap>(this, trap.x, trap.y, &trapImage));
         StoreObjectInArray(slot++,
                            std::make_unique<Tqz41kTrapCover>(this, trap.x, trap.y, &trapCoverImage));
     }
-    StoreObjectInArray(slot++,
-                       std::make_unique<Tqz41kCollectibles>(this, kLastKey.x, kLastKey.y, &keyImage));
+    for (int key = KeysBeforeTraps; key < static_cast<int>(std::size(Keys)); ++key)
+        storeKey(slot++, Keys[key]);
     StoreObjectInArray(slot, nullptr);
     return kObjectSlots;
 }

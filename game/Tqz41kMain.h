@@ -129,7 +129,6 @@ public:
     int GetGameState() const { return gameState; }
     int GetHiScore() const { return hiScore; }
     bool HasHiScore() const { return hiScore > 0; }
-    double GetElapsedSeconds() const { return elapsedSeconds; }
     // The end screen's line about the last won run.
     const char* GetRunTimeText() const { return runTimeText; }
     Tqz41kTileManager& GetTileMap() { return tileMap; }

@@ -1,6 +1,7 @@
 #include "Tqz41kPlayer.h"
 
 #include "GameAssets.h"
+#include "Tqz41kLayout.h"
 #include "Tqz41kMain.h"
 #include "Tqz41kTileManager.h"
 #include "Tqz41kTrap.h"
@@ -13,8 +14,8 @@ constexpr int kWalkStep = 2;       // pixels a tick sideways, up, and per down s
 constexpr int kMaxFall = 8;        // pixels a tick
 constexpr int kDriftSteps = 3;     // drift steps a tick
 constexpr int kLeftProbe = 2;      // ShouldFall looks this far left of the sprite
-constexpr int kChestColumn = 14;
-constexpr int kChestRow = 0;
+constexpr int kChestColumn = Tqz41kLayout::ChestColumn;
+constexpr int kChestRow = Tqz41kLayout::ChestRow;
 
 using Tiles = Tqz41kTileManager;
 

@@ -2,6 +2,7 @@
 
 #include "DisplayableObject.h"
 #include "ImageData.h"
+#include "Tqz41kLayout.h"
 
 class Tqz41kMain;
 class Tqz41kTileManager;
@@ -14,8 +15,8 @@ class Tqz41kTileManager;
 // which is neither air, ground nor ladder.
 class Tqz41kPlayer : public DisplayableObject {
 public:
-    static constexpr int StartX = 100;
-    static constexpr int StartY = 510;
+    static constexpr int StartX = Tqz41kLayout::Start.x;
+    static constexpr int StartY = Tqz41kLayout::Start.y;
     static constexpr int Width = 25;
     static constexpr int Height = 30;
     static constexpr int KeysToFind = 5;
@@ -37,7 +38,7 @@ public:
     // After a win this object no longer exists.
     void DoUpdate(int time) override;
 
-    // One key fewer; the last opens the chest at column 14 of row 0.
+    // One key fewer; the last opens the chest in its cell.
     void CollectKey();
     int GetKeysLeft() const { return keysLeft; }
     int GetLeft() const { return currentScreenX; }

@@ -1,5 +1,5 @@
 // The data folder as the game meets it: every picture loaded through
-// ImageData, the screens' text bands, the font and its licence.
+// ImageData, the font and its licence.
 
 #include "GameAssets.h"
 #include "ImageData.h"
@@ -7,8 +7,6 @@
 #include <SDL_ttf.h>
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <cmath>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -22,15 +20,6 @@ std::string ReadFile(const std::string& path)
     return {std::istreambuf_iterator<char>(file), {}};
 }
 
-// WCAG relative luminance of an 0x..RRGGBB word.
-double Luminance(uint32_t colour)
-{
-    const auto channel = [colour](int shift) {
-        const double c = ((colour >> shift) & 0xFF) / 255.0;
-        return c <= 0.03928 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
-    };
-    return 0.2126 * channel(16) + 0.7152 * channel(8) + 0.0722 * channel(0);
-}
 }  // namespace
 
 TEST(Pictures, LoadWithTheirSizeFormatAndTransparency)
@@ -58,31 +47,6 @@ TEST(Pictures, LoadWithTheirSizeFormatAndTransparency)
                 const uint32_t pixel = image.GetPixel(x, y);
                 ASSERT_TRUE(pixel >> 24 == 0xFF || (picture.masked && pixel == 0)) << x << "," << y;
             }
-    }
-}
-
-TEST(Pictures, ScreensKeepTheirTextBandsReadable)
-{
-    // Each text's top, measured width at 24 point, colour, and the contrast it
-    // needs, the stricter for white. The texts are light on a dark backdrop, so
-    // the brightest pixel behind one sets its contrast.
-    const char* title = GameAssets::kTitleScreenPicture.file;
-    const char* end = GameAssets::kEndScreenPicture.file;
-    const struct { const char* file; int y, width; uint32_t colour; double minimum; } bands[] = {
-        {title, 130, 100, 0xFF0000, 4.0}, {title, 250, 245, 0xFFFFFF, 7.0},
-        {title, 570, 450, 0xFFFFFF, 7.0}, {end, 250, 280, 0xFFFFFF, 7.0},
-        {end, 350, 236, 0xFFFFFF, 7.0},
-    };
-    constexpr int kTextX = 115, kTextHeight = 30;
-    for (const auto& band : bands) {
-        ImageData image;
-        ASSERT_TRUE(image.LoadImage((kData + band.file).c_str()));
-        double brightest = 0;
-        for (int y = band.y; y < std::min(band.y + kTextHeight, image.GetHeight()); ++y)
-            for (int x = kTextX; x < kTextX + band.width; ++x)
-                brightest = std::max(brightest, Luminance(image.GetPixel(x, y)));
-        EXPECT_GE((Luminance(band.colour) + 0.05) / (brightest + 0.05), band.minimum)
-            << band.file << " at y " << band.y;
     }
 }
 

@@ -149,38 +149,6 @@ TEST(SoundScore, PitchNamesCountSemitonesFromA440)
         EXPECT_EQ(SoundScore::ParsePitch(name), pitch) << name;
 }
 
-TEST(SoundScore, MalformedScoresNameTheirLine)
-{
-    const std::string voice = "peak 0.5\nvoice v\n";
-    const std::pair<std::string, std::string> cases[] = {
-        {"voice v\nnotes C4:1\n", "no peak"},
-        {"peak 1\n", ":1: peak takes"},
-        {"peak 0.5\n", "no voice"},
-        {"peak 0.5\nnotes C4:1\n", ":2: 'notes' belongs to a voice"},
-        {voice + "notes C4\n", ":3: 'C4' is not PITCH:BEATS"},
-        {voice + "notes C4:0\n", ":3: 'C4:0' is not PITCH:BEATS"},
-        {voice + "notes H4:1\n", ":3: 'H4' is not a pitch"},
-        {voice + "notes C4>Q:1\n", ":3: 'C4>Q' is not a pitch"},
-        {voice + "notes *0 C4:1\n", ":3: a repeat is"},
-        {voice + "wave saw\n", ":3: wave is"},
-        {voice + "wave square 1\n", ":3: a square's duty"},
-        {voice + "envelope 0 0 1 0.1\n", ":3: envelope takes"},
-        {voice + "level 2\n", ":3: level takes"},
-        {voice + "soften 1\n", ":3: soften takes"},
-        {voice + "tempo fast\n", ":3: 'fast' is not a number"},
-        {voice + "volume 1\n", ":3: unknown setting 'volume'"},
-        {voice + "notes r:1\n", "voice v plays no note"},
-        {"peak 0.5\nloop\nvoice a\nnotes C4:1\nvoice b\nnotes C4:2\n", "b does not"},
-        {voice + "notes *64 C4:20\n", "at most 1024 beats"},
-    };
-    for (const auto& [text, message] : cases) {
-        SoundScore score;
-        std::string error;
-        EXPECT_FALSE(score.Parse(text, "t", error)) << text;
-        EXPECT_NE(error.find(message), std::string::npos) << text << " gave: " << error;
-    }
-}
-
 TEST(Synthesiser, RendersToItsPeakAndLengthAndWrapsALoopsRingingNotes)
 {
     // Two beats at 60 per minute: one note, then one that rings past the end.

@@ -1,6 +1,9 @@
+// The drawing primitives on a tiny surface, exact pixels: rectangles, ovals
+// (against a per-pixel reference), background copies and pictures, each
+// clipped at every edge.
+
 #include "EngineTestSupport.h"
 #include "ImageData.h"
-#include "TileManager.h"
 
 #include <SDL_image.h>
 #include <gtest/gtest.h>
@@ -19,7 +22,6 @@ namespace {
 constexpr uint32_t kPaper = 0x00102030;
 constexpr uint32_t kInk = 0x00FF00FF;
 const PixelSet kNone;
-const PixelSet kScreen = RectPixels(0, 0, kWidth - 1, kHeight - 1);
 using Case = std::pair<std::array<int, 4>, PixelSet>;  // four arguments, the pixels drawn
 
 // The test picture, 4 x 3: opaque words that name their own place, so a misplaced
@@ -54,17 +56,6 @@ TEST_F(DrawingTest, RectangleTakesCornersInAnyOrderAndClipsAtEachEdge)
            {{-9, 2, -2, 4}, kNone}, {{kWidth + 2, 2, kWidth + 5, 4}, kNone},
            {{2, -5, 4, -1}, kNone}, {{2, kHeight, 4, kHeight + 3}, kNone}},
           [&](int x1, int y1, int x2, int y2) { engine.DrawFilledRectangle(x1, y1, x2, y2, kInk); });
-}
-
-TEST_F(DrawingTest, OvalsCoverTheirExactPixels)
-{
-    const PixelSet circle{{2, 0}, {1, 1}, {2, 1}, {3, 1}, {0, 2}, {1, 2}, {2, 2},
-                          {3, 2}, {4, 2}, {1, 3}, {2, 3}, {3, 3}, {2, 4}};
-    Check({{{0, 0, 4, 4}, circle}, {{0, 0, 2, 2}, {{1, 0}, {0, 1}, {1, 1}, {2, 1}, {1, 2}}},
-           {{0, 0, 1, 2}, {{0, 1}, {1, 1}}}, {{0, 0, 0, 5}, kNone}, {{1, 3, 6, 3}, kNone},
-           // Far-off corners must not overflow: the screen lies deep inside this oval.
-           {{INT_MIN, INT_MIN, INT_MAX, INT_MAX}, kScreen}},
-          [&](int x1, int y1, int x2, int y2) { engine.DrawFilledOval(x1, y1, x2, y2, kInk); });
 }
 
 TEST_F(DrawingTest, BackgroundCopyIsClippedToTheSurfaces)
@@ -141,71 +132,6 @@ TEST_F(DrawingTest, ImagesAreClippedToSurfaceAndPictureAndDrawNothingWithoutPixe
     for (const ImageData* empty : {&never, &image})
         empty->RenderImageWithMask(fg, 0, 0, 0, 0, 4, 3);
     EXPECT_EQ(PixelsOtherThan(fg, kPaper), kNone);
-}
-
-// Writes down (mapX, mapY, screenX, screenY) of each cell it is asked to draw,
-// and draws the base class's greys when given an engine.
-class TestMap : public TileManager {
-public:
-    TestMap(int tileHeight = 50, int tileWidth = 54) : TileManager(tileHeight, tileWidth) { SetSize(15, 11); }
-    void DrawTileAt(BaseEngine* engine, SDL_Surface* surface, int mapX, int mapY, int screenX,
-                    int screenY) override
-    {
-        drawn.push_back({mapX, mapY, screenX, screenY});
-        if (engine)
-            TileManager::DrawTileAt(engine, surface, mapX, mapY, screenX, screenY);
-    }
-    std::vector<std::array<int, 4>> drawn;
-};
-
-TEST(TileManager, CellsOutsideTheMapReadZeroTakeNoWritesAndAreNeverDrawn)
-{
-    TestMap map;
-    map.SetBaseScreenPosition(0, 40);
-    // Toward zero, not down: up to one cell left of or above the map is still cell 0.
-    for (const auto& [x, column] : {std::pair{53, 0}, {54, 1}, {-1, 0}, {-54, -1}})
-        EXPECT_EQ(map.MapXForScreenX(x), column) << x;
-    for (const auto& [y, row] : {std::pair{89, 0}, {90, 1}, {39, 0}, {-10, -1}})
-        EXPECT_EQ(map.MapYForScreenY(y), row) << y;
-
-    map.SetValue(14, 10, 9);
-    for (const auto& [x, y] : {std::pair{15, 0}, {-1, 2}, {0, 11}, {14, -1}}) {
-        map.SetValue(x, y, 3);
-        EXPECT_EQ(map.GetValue(x, y), 0) << x << "," << y;
-    }
-    int sum = 0;
-    for (int cell = 0; cell < 15 * 11; ++cell)
-        sum += map.GetValue(cell % 15, cell / 15);
-    EXPECT_EQ(sum, 9);  // no stray write landed inside, e.g. (15, 0) on (0, 1)
-
-    // Ranges go column by column.
-    map.DrawTileRange(nullptr, nullptr, 0, 0, 14, 10, 0, 40);
-    ASSERT_EQ(map.drawn.size(), 165u);
-    EXPECT_EQ(map.drawn[1], (std::array{0, 1, 0, 90}));
-    EXPECT_EQ(map.drawn[11], (std::array{1, 0, 54, 40}));
-    EXPECT_EQ(map.drawn[164], (std::array{14, 10, 756, 540}));
-    map.drawn.clear();
-    map.DrawTileRange(nullptr, nullptr, 14, -1, 15, 0, 100, 100);
-    map.DrawTile(nullptr, nullptr, 15, 0, 7, 8);
-    EXPECT_EQ(map.drawn, (std::vector{std::array{14, 0, 100, 150}}));
-}
-
-TEST_F(DrawingTest, SetAndRedrawTileCopiesOnlyItsOwnCell)
-{
-    SDL_Surface* fg = engine.GetForeground();
-    SDL_Surface* bg = engine.GetBackground();
-    SDL_FillRect(fg, nullptr, kPaper);
-    TestMap map(2, 3);  // cells 3 wide and 2 high, from (1, 2)
-    map.SetBaseScreenPosition(1, 2);
-    map.SetAndRedrawTile(&engine, 1, 1, 7, map.ScreenXForMapX(1), map.ScreenYForMapY(1));
-    // Outside the map nothing is stored, drawn or copied, even at an on-screen place.
-    map.SetAndRedrawTile(&engine, 15, 1, 7, 10, 4);
-    map.SetAndRedrawTile(&engine, -1, 0, 7, 10, 4);
-    map.TileManager::DrawTileAt(&engine, fg, 15, 0, 10, 4);
-    EXPECT_EQ(map.GetValue(1, 1), 7);
-    EXPECT_EQ(PixelsOtherThan(bg, 0xFFFF00), RectPixels(4, 4, 6, 5));  // on the engine's yellow
-    EXPECT_EQ(PixelsOtherThan(fg, kPaper), RectPixels(4, 4, 6, 5));
-    EXPECT_EQ(PixelAt(fg, 4, 4), PixelAt(bg, 4, 4));
 }
 
 // The oval's own per-pixel test: the row spans must cover exactly its pixels.

@@ -115,14 +115,4 @@ TEST(TextLine, DrawsWhatDrawTextDrawsAndRendersOnlyOnChange)
     engine.Deinitialise();
 }
 
-TEST(TextLine, GivesNothingWithoutAFontOrText)
-{
-    TextLine line;
-    FontRecord unopened;  // a font that failed to open
-    EXPECT_EQ(line.Render("Time: 0", 0xFFFFFF, nullptr), nullptr);
-    EXPECT_EQ(line.Render("Time: 0", 0xFFFFFF, &unopened), nullptr);
-    EXPECT_EQ(line.Render(nullptr, 0xFFFFFF, &unopened), nullptr);
-    EXPECT_EQ(line.GetRenderCount(), 0);
-}
-
 }  // namespace

@@ -28,9 +28,10 @@ void GameFixture::TearDown()
     std::filesystem::remove_all(folder);
 }
 
-Tqz41kMain& GameFixture::Open(std::string_view level)
+Tqz41kMain& GameFixture::Open(std::string_view level, const char* font)
 {
-    WriteFile("level1.txt", level);
+    if (level.data())
+        WriteFile("level1.txt", level);
     game = std::make_unique<Tqz41kMain>();
     now = 0;  // a new engine's clock has not been read yet
     if (mixer)
@@ -38,7 +39,7 @@ Tqz41kMain& GameFixture::Open(std::string_view level)
     else
         game->DisableAudio();
     EXPECT_EQ(game->Initialise(GameAssets::kWindowTitle, GameAssets::kWindowWidth,
-                                GameAssets::kWindowHeight, "", GameAssets::kFontSize), 0);
+                                GameAssets::kWindowHeight, font, GameAssets::kFontSize), 0);
     return *game;
 }
 

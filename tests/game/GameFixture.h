@@ -33,9 +33,10 @@ protected:
     }
     static std::string ShippedLevel() { return ReadFile(VAULTRUN_SOURCE_DIR "/data/level1.txt"); }
 
-    // The game on the dummy driver without a font, in the title state; silent
-    // unless `mixer` holds one for it.
-    Tqz41kMain& Open(std::string_view level = kLevel);
+    // The game on the dummy driver, in the title state, without a font unless
+    // given one; silent unless `mixer` holds one for it. A level without data
+    // leaves the folder's level1.txt as it is.
+    Tqz41kMain& Open(std::string_view level = kLevel, const char* font = "");
     void Begin(std::string_view level = kLevel) { Open(level).StartRun(); }
     // One engine pass 15 ms after the last: one update tick, one frame.
     void Pass() { game->RunPass(now += 15); }

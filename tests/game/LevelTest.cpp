@@ -63,3 +63,28 @@ TEST_F(GameFixture, LadderHasGrassBehindItOnlyWhenTheCellBeforeItIsGrass)
                   colour & 0xFFFFFF) << column << "," << row;
     }
 }
+
+// Read from memory and from a file (in chunks, so a CR LF pair may straddle
+// two reads): line k is row k, CR LF ends a line as LF does, and every other
+// byte is a cell, the byte less 'a'.
+TEST_F(GameFixture, LevelTextLineEndsAndBytesGiveTheCellsTheyName)
+{
+    const std::string wide(4095, 'v');  // its CR the last byte of the first read
+    const struct {
+        std::string text;
+        int column, row, cell;
+    } cases[] = {
+        {"dw\nvd\n", 0, 1, 'v' - 'a'},      {"dw\r\nvd\r\n", 0, 1, 'v' - 'a'},
+        {"dw\r\nvd\r\n", 2, 0, 0},          {"d\rw\n", 1, 0, '\r' - 'a'},
+        {"d\r", 1, 0, '\r' - 'a'},          {wide + "\r\nw", 0, 1, 'w' - 'a'},
+        {"\xff", 0, 0, -1 - 'a'},           {"dddddddddddddddw\n\nv", 0, 1, 0},
+        {std::string(11, '\n') + "w", 0, 10, 0}, {std::string(10, '\n') + "w", 0, 10, 'w' - 'a'}};
+    Tiles& map = Open().GetTileMap();
+    for (const auto& [text, column, row, cell] : cases) {
+        const size_t at = static_cast<size_t>(row) * Tiles::MapColumns + column;
+        EXPECT_EQ(Tiles::ParseLevel(text)[at], cell) << text.substr(0, 20) << " at " << column << "," << row;
+        WriteFile("level1.txt", text);
+        map.LoadLevel("level1.txt");
+        EXPECT_EQ(map.GetValue(column, row), cell) << text.substr(0, 20) << " at " << column << "," << row;
+    }
+}

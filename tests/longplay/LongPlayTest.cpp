@@ -1,8 +1,7 @@
-// Hours of play in a few minutes on the shipped level, through real key events
-// and the engine's own passes with every frame rendered: random held arrows,
-// each random run ended by a win, then a complete recorded win. The roster is
-// rebuilt inside a running pass at every win; nothing may leak, grow or trip
-// the sanitizers.
+// Long play on the shipped level, through real key events and the engine's own
+// passes with every frame rendered: random held arrows with stray keys, each
+// random run ended by a win. The roster is rebuilt inside a running pass at
+// every win; nothing may leak, grow or trip the sanitizers.
 
 #include "GameAssets.h"
 #include "InputScript.h"
@@ -38,9 +37,10 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Each cycle: a random run of ten thousand ticks ended by a win, then a recorded win.
-constexpr int kCycles = 20;
-constexpr int kRandomTicksPerCycle = 10000;
+// Each cycle: a random run ended by a win. The heap is compared from the
+// second win to the last.
+constexpr int kCycles = 4;
+constexpr int kRandomTicksPerCycle = 6000;
 constexpr int kLongestHoldTicks = 60;
 constexpr unsigned kSeed = 0x5eed2024;
 // One random pass in this many also taps a key that means nothing in a run.
@@ -110,7 +110,7 @@ struct Outcome {
     std::optional<size_t> heapAfterLastWin;
 };
 
-Outcome PlayLong(const InputScript& recorded)
+Outcome PlayLong()
 {
     std::mt19937 rng{kSeed};
     // All made before play, so the heap figures taken in it do not see them.
@@ -146,12 +146,7 @@ Outcome PlayLong(const InputScript& recorded)
             return failed("the walk into the open chest did not win, cycle " + std::to_string(cycle));
         // Compared from the second cycle on: with the music playing, the audio
         // library keeps 16 bytes more for good during the second run, once.
-        if (cycle == 1)
-            outcome.heapAfterFirstWin = HeapInUse();
-        recorded.Play(game, clockMs, SDLK_SPACE);
-        if (game.GetGameState() != Tqz41kMain::StateWon)
-            return failed("the recorded run did not win, cycle " + std::to_string(cycle));
-        outcome.heapAfterLastWin = HeapInUse();
+        (cycle == 1 ? outcome.heapAfterFirstWin : outcome.heapAfterLastWin) = HeapInUse();
     }
     game.Deinitialise();
     return outcome;
@@ -161,8 +156,6 @@ Outcome PlayLong(const InputScript& recorded)
 
 TEST(LongPlay, RandomPlayAndRepeatedWinsKeepMemoryFlat)
 {
-    const InputScript recorded = InputScript::Load(VAULTRUN_SOURCE_DIR "/tests/game/data/winning-run.txt");
-    ASSERT_FALSE(recorded.IsEmpty());
     // The game plays and writes its best times in a copy of the data folder,
     // without any best time `make play` left there; the copy stays for a look.
     const fs::path folder = VAULTRUN_BINARY_DIR "/tests/longplay/play";
@@ -178,7 +171,7 @@ TEST(LongPlay, RandomPlayAndRepeatedWinsKeepMemoryFlat)
     const int sink = open("/dev/null", O_WRONLY);
     dup2(sink, STDOUT_FILENO);
     close(sink);
-    const Outcome outcome = PlayLong(recorded);
+    const Outcome outcome = PlayLong();
     std::fflush(stdout);
     dup2(console, STDOUT_FILENO);
     close(console);

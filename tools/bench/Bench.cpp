@@ -17,6 +17,7 @@
 #include "GameAssets.h"
 #include "DirectionRecord.h"
 #include "Tqz41kGhost.h"
+#include "Tqz41kLayout.h"
 #include "Tqz41kMain.h"
 #include "Tqz41kSoundFiles.h"
 #include "Tqz41kTileManager.h"
@@ -617,8 +618,8 @@ void BM_ScaledPresent(benchmark::State& state)
     EndRun(game);
 }
 BENCHMARK(BM_ScaledPresent)
-    ->Args({800, 600})
-    ->Args({1600, 1200})
+    ->Args({GameAssets::kWindowWidth, GameAssets::kWindowHeight})
+    ->Args({2 * GameAssets::kWindowWidth, 2 * GameAssets::kWindowHeight})
     ->Args({3840, 2160})
     ->ComputeStatistics("min", Fastest)
     ->Unit(benchmark::kMicrosecond)
@@ -675,9 +676,8 @@ void BM_KeyGlowOvals(benchmark::State& state)
     if (!game)
         return;
     constexpr int kRadius = 25;
-    constexpr int kKeys[][2] = {{750, 420}, {40, 420}, {700, 520}, {90, 70}, {40, 220}};
     for (auto _ : state) {
-        for (const auto& [x, y] : kKeys)
+        for (const auto& [x, y] : Tqz41kLayout::Keys)
             game->DrawFilledOval(x - kRadius, y - kRadius, x + kRadius - 1, y + kRadius - 1, 0xD4AF37,
                                  game->GetForeground());
         benchmark::ClobberMemory();

@@ -5,6 +5,7 @@
 
 #include "ImageData.h"
 #include "Tqz41kCollectibles.h"
+#include "Tqz41kLayout.h"
 #include "Tqz41kMain.h"
 #include "Tqz41kPlayer.h"
 #include "Tqz41kTileManager.h"
@@ -31,8 +32,8 @@ volatile std::sig_atomic_t stopRequested = 0;
 using Map = Tqz41kTileManager;
 using Player = Tqz41kPlayer;
 
-constexpr int kChestColumn = 14;
-constexpr int kChestRow = 0;
+constexpr int kChestColumn = Tqz41kLayout::ChestColumn;
+constexpr int kChestRow = Tqz41kLayout::ChestRow;
 constexpr int kWindowWidth = SearchArea::WindowWidth;
 constexpr int kWindowHeight = SearchArea::WindowHeight;
 constexpr const char* kLevelFile = "level1.txt";  // the name the game reads its level from

@@ -3,6 +3,7 @@
 #include "ImageData.h"
 #include "SearchArea.h"
 #include "Tqz41kCollectibles.h"
+#include "Tqz41kLayout.h"
 #include "Tqz41kMain.h"
 #include "Tqz41kPlayer.h"
 #include "Tqz41kTileManager.h"
@@ -17,8 +18,8 @@ namespace {
 using Map = Tqz41kTileManager;
 using Player = Tqz41kPlayer;
 
-constexpr int kChestColumn = 14;
-constexpr int kChestRow = 0;
+constexpr int kChestColumn = Tqz41kLayout::ChestColumn;
+constexpr int kChestRow = Tqz41kLayout::ChestRow;
 constexpr int kKeyBits = 5;  // a State's low bits: the keys taken
 static_assert(Player::KeysToFind <= kKeyBits, "a set of keys taken must fit a State's key bits");
 // A step moves the player at most 4 pixels before the contact test (2 up or 4

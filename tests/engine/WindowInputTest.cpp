@@ -1,10 +1,10 @@
+// The engine between the window and the game: window events, modifier and
+// window command keys, the pause, and keys, d-pad and stick as directions.
+
 #include "InputScript.h"
 #include "EngineTestSupport.h"
-#include "Letterbox.h"
-#include "PlayClock.h"
 #include "VirtualController.h"
 
-#include <climits>
 #include <memory>
 #include <string>
 #include <tuple>
@@ -21,7 +21,7 @@ struct KeyLog : TestEngine {
     void PlayInterrupted() override { ++interruptions; }
 };
 
-struct DesktopEngineTest : EngineTest<KeyLog> {
+struct WindowInputTest : EngineTest<KeyLog> {
     void SetUp() override
     {
         EngineTest::SetUp();
@@ -31,39 +31,7 @@ struct DesktopEngineTest : EngineTest<KeyLog> {
     int now = 0;
 };
 
-TEST(Letterbox, SnapsToAWholeMultipleKeepingNineTenthsOfTheFitAndFillsOnlyAtOne)
-{
-    // Output size, whether it snaps to a whole multiple of 800 x 600, whether it is filled exactly.
-    const std::tuple<int, int, bool, bool> cases[] = {
-        {800, 600, true, true},     {1600, 1200, true, true},   {2400, 1800, true, true},
-        {1600, 1201, true, false},  {1600, 1300, true, false},  {1680, 1250, true, false},
-        {880, 660, true, false},    {1600, 600, true, false},   {900, 675, false, false},
-        {1000, 750, false, false},  {1920, 1080, false, false}, {3840, 2160, false, false},
-        {2560, 1440, false, false}, {799, 600, false, false},   {400, 300, false, false},
-        {0, 0, false, false}};
-    for (const auto& [width, height, whole, fills] : cases) {
-        EXPECT_EQ(Letterbox::PrefersWholeMultiple(width, height, 800, 600), whole) << width << "x" << height;
-        EXPECT_EQ(Letterbox::FillsExactly(width, height, 800, 600), fills) << width << "x" << height;
-    }
-}
-
-TEST(PlayClock, CountsOnlyRunningTimeAcrossTheClockWrapAndNeverBackwards)
-{
-    PlayClock clock;
-    clock.Start(INT_MAX - 999);
-    EXPECT_EQ(clock.ElapsedMs(INT_MIN + 1000), 2000);  // across the wrap
-    clock.Pause(INT_MIN + 4000);
-    EXPECT_EQ(clock.ElapsedMs(INT_MIN + 900000), 5000);  // paused: no time passes
-    clock.Pause(INT_MIN + 950000);                      // again: nothing changes
-    clock.Resume(100);
-    clock.Resume(5000);  // running already: the 100 stands
-    EXPECT_EQ(clock.ElapsedMs(1100), 6000);
-    EXPECT_EQ(clock.ElapsedMs(50), 5000);  // a reading from before the resume adds nothing
-    clock.Start(7);
-    EXPECT_EQ(clock.ElapsedMs(7), 0);
-}
-
-TEST_F(DesktopEngineTest, WindowEventsShowTheLastFrameAgainOnTwoPassesWithoutDrawing)
+TEST_F(WindowInputTest, WindowEventsShowTheLastFrameAgainOnTwoPassesWithoutDrawing)
 {
     int expected = 1;
     EXPECT_EQ(engine.GetPresentCount(), expected);
@@ -102,7 +70,7 @@ TEST_F(DesktopEngineTest, WindowEventsShowTheLastFrameAgainOnTwoPassesWithoutDra
     EXPECT_EQ(engine.GetPresentCount(), expected);
 }
 
-TEST_F(DesktopEngineTest, ModifiersAndWindowCommandsNeverReachTheGame)
+TEST_F(WindowInputTest, ModifiersAndWindowCommandsNeverReachTheGame)
 {
     for (SDL_Keycode modifier : {SDLK_LSHIFT, SDLK_RSHIFT, SDLK_LCTRL, SDLK_RCTRL, SDLK_LALT, SDLK_RALT,
                                  SDLK_LGUI, SDLK_RGUI, SDLK_MODE})
@@ -122,7 +90,7 @@ TEST_F(DesktopEngineTest, ModifiersAndWindowCommandsNeverReachTheGame)
     EXPECT_FALSE(engine.IsFullScreen());
 }
 
-TEST_F(DesktopEngineTest, PausedTheSchedulePacesOnWithoutUpdatingObjects)
+TEST_F(WindowInputTest, PausedTheSchedulePacesOnWithoutUpdatingObjects)
 {
     struct Counting : DisplayableObject {
         using DisplayableObject::DisplayableObject;
@@ -142,7 +110,7 @@ TEST_F(DesktopEngineTest, PausedTheSchedulePacesOnWithoutUpdatingObjects)
     EXPECT_EQ(counting.updates, 1);
 }
 
-TEST_F(DesktopEngineTest, KeysPadAndStickBeyondTheDeadZoneSteerAndControllersComeAndGo)
+TEST_F(WindowInputTest, KeysPadAndStickBeyondTheDeadZoneSteerAndControllersComeAndGo)
 {
     using Held = std::vector<Direction>;
     const auto held = [this] {

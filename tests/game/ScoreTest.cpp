@@ -1,14 +1,13 @@
+// The best time: the score text read, a win stored only when it is better,
+// and saves that fail or race keep the stored time whole.
+
 #include "GameFixture.h"
 
 #include "AtomicFile.h"
 #include "FileLock.h"
-#include "Tqz41kCollectibles.h"
 #include "Tqz41kSettings.h"
-#include "Tqz41kTrap.h"
-#include "Tqz41kTrapCover.h"
 
-#include <SDL.h>
-
+#include <climits>
 #include <csignal>
 #include <filesystem>
 #include <string>
@@ -22,26 +21,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-std::vector<int> FirstRow(const Tqz41kMain& game)
-{
-    std::vector<int> row;
-    for (int column = 0; column < Tqz41kTileManager::MapColumns; ++column)
-        row.push_back(game.GetTileMap().GetValue(column, 0));
-    return row;
-}
-
-// An object whose destructor reads the game's map, as any object's may: the
-// map must still be there when the objects go. A freed map's first row would
-// have lost its first bytes to the allocator (the sanitizer build reports any read).
-class MapWitness : public DisplayableObject {
-public:
-    MapWitness(Tqz41kMain* game, std::vector<int>* rowSeen) : DisplayableObject(game), rowSeen(rowSeen) {}
-    ~MapWitness() override { *rowSeen = FirstRow(*static_cast<Tqz41kMain*>(engine)); }
-
-private:
-    std::vector<int>* rowSeen = nullptr;
-};
-
 // Leftover temporary score files ("Score.txt.XXXXXX") in the working folder.
 std::vector<std::string> ScoreTemporaries()
 {
@@ -56,78 +35,14 @@ std::vector<std::string> ScoreTemporaries()
 
 }  // namespace
 
-TEST_F(GameFixture, AnyKeyStartsFromTheTitleOnlySpaceFromTheEndNoneDuringARunAndTheHeadsUpShowsIt)
+TEST(ScoreText, OnlyAPositiveDecimalIntIsABestTime)
 {
-    Open();
-    game->KeyDown('q');
-    EXPECT_EQ(game->GetGameState(), Tqz41kMain::StatePlaying);
-    now += 12999 - 15;  // whole seconds: 12.999 s show as 12
-    game->KeyDown(SDLK_SPACE);  // ignored: the run and its clock go on
-    Pass();
-    EXPECT_STREQ(game->GetHudTexts().time, "Time: 12");
-    EXPECT_STREQ(game->GetHudTexts().keysLeft, "Keys Left :5");
-    EXPECT_STREQ(game->GetHudTexts().hiScore, "Hi-Score: --");
-    Pass();
-    EXPECT_STREQ(game->GetHudTexts().time, "Time: 13");
-
-    game->WinGame();
-    game->KeyDown('a');
-    EXPECT_EQ(game->GetGameState(), Tqz41kMain::StateWon);
-    game->KeyDown(SDLK_SPACE);
-    EXPECT_EQ(game->GetGameState(), Tqz41kMain::StatePlaying);
-}
-
-TEST_F(GameFixture, WithoutAPlayerInSlotZeroKeysStillUpdateAndTheHeadsUpDisplayStillDraws)
-{
-    Begin();
-    ImageData picture;
-    game->CreateObjectArray(2);
-    game->StoreObjectInArray(0, std::make_unique<DisplayableObject>(game.get()));
-    game->StoreObjectInArray(1, std::make_unique<Tqz41kCollectibles>(game.get(), 40, 220, &picture));
-    game->StartRun();
-    Pass();
-    EXPECT_TRUE(game->GetDisplayableObject(1)->IsVisible());
-    EXPECT_STREQ(game->GetHudTexts().keysLeft, "");
-}
-
-TEST_F(GameFixture, RosterIsSixteenInvisibleObjectsInOrderAndAWinRebuildsIt)
-{
-    WriteFile("Score.txt", "40");
-    Open();
-    auto expectFreshRoster = [&] {
-        for (int slot = 0; slot < 16; ++slot)
-            EXPECT_FALSE(game->GetDisplayableObject(slot)->IsVisible()) << slot;
-        EXPECT_EQ(game->GetDisplayableObject(16), nullptr);
-        EXPECT_TRUE(Player().IsAtStart() && Player().GetKeysLeft() == 5);
-        for (int slot : {1, 2, 3, 4, 15})
-            EXPECT_NO_THROW(Object<Tqz41kCollectibles>(slot));
-        for (int slot = 5; slot < 15; slot += 2) {  // each cover after its trap, drawn over it
-            EXPECT_NO_THROW(Object<Tqz41kTrap>(slot));
-            EXPECT_NO_THROW(Object<Tqz41kTrapCover>(slot + 1));
-        }
-    };
-    expectFreshRoster();
-
-    WinRunAfter(37);  // the player's own update wins, inside the engine's pass
-    EXPECT_EQ(game->GetGameState(), Tqz41kMain::StateWon);
-    EXPECT_EQ(game->GetTileMap().GetValue(14, 0), Tqz41kTileManager::TileChestClosed);
-    expectFreshRoster();
-}
-
-TEST_F(GameFixture, ObjectsGoBeforeTheMapAndPicturesTheyBorrowAndInTheirOrder)
-{
-    Begin();
-    const std::vector<int> row = FirstRow(*game);
-    std::vector<int> rowSeen;
-    game->StoreObjectInArray(16, std::make_unique<MapWitness>(game.get(), &rowSeen));
-    testing::internal::CaptureStdout();
-    game.reset();
-    const std::string console = testing::internal::GetCapturedStdout();
-    EXPECT_EQ(rowSeen, row);
-    std::string seventeen;
-    for (int object = 0; object < 17; ++object)
-        seventeen += "DELETING OBJECT!";
-    EXPECT_EQ(console, seventeen);
+    const std::pair<std::string, int> texts[] = {
+        {"37", 37}, {"007", 7}, {" \t\r\n+37 seconds", 37}, {"2147483647", INT_MAX}, {"-5", 0}, {"0", 0},
+        {"2147483648", 0}, {"99999999999999999999", 0}, {"", 0}, {"x5", 0}, {"- 5", 0},
+        {std::string("\0" "5", 2), 0}};
+    for (const auto& [text, best] : texts)
+        EXPECT_EQ(Tqz41kMain::ParseHiScore(text).value_or(0), best) << '"' << text << '"';
 }
 
 TEST_F(GameFixture, OnlyAFasterRunOrTheFirstWinWritesTheBestTimeAndTheEndScreenSaysSo)

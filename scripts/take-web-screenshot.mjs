@@ -1,12 +1,15 @@
 // Takes the README's screenshot of the web page: a run under way on the
 // shipped level, the page as a player sees it in a 1024 x 768 browser window.
-// usage: node take-screenshot.mjs WEB_BUILD_FOLDER OUTPUT.png
-import puppeteer from 'puppeteer-core';
+// It drives the browser through the browser test's packages (tests/web,
+// installed by `make test-web`).
+// usage: node scripts/take-web-screenshot.mjs WEB_BUILD_FOLDER OUTPUT.png
 import { spawn } from 'node:child_process';
+import { createRequire } from 'node:module';
 import fs from 'node:fs';
 import os from 'node:os';
 import path from 'node:path';
 
+const puppeteer = createRequire(new URL('../tests/web/', import.meta.url))('puppeteer-core');
 const [webBuild, output] = process.argv.slice(2).map((arg) => path.resolve(arg));
 const sleep = (ms) => new Promise((done) => setTimeout(done, ms));
 

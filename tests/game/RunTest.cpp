@@ -1,0 +1,142 @@
+// The run's states and keys, the roster of sixteen objects, the order things
+// go at the end, and the console lines of a whole play.
+
+#include "GameFixture.h"
+
+#include "GameAssets.h"
+#include "Tqz41kCollectibles.h"
+#include "Tqz41kTrap.h"
+#include "Tqz41kTrapCover.h"
+
+#include <SDL.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+std::vector<int> FirstRow(const Tqz41kMain& game)
+{
+    std::vector<int> row;
+    for (int column = 0; column < Tqz41kTileManager::MapColumns; ++column)
+        row.push_back(game.GetTileMap().GetValue(column, 0));
+    return row;
+}
+
+// An object whose destructor reads the game's map, as any object's may: the
+// map must still be there when the objects go. A freed map's first row would
+// have lost its first bytes to the allocator (the sanitizer build reports any read).
+class MapWitness : public DisplayableObject {
+public:
+    MapWitness(Tqz41kMain* game, std::vector<int>* rowSeen) : DisplayableObject(game), rowSeen(rowSeen) {}
+    ~MapWitness() override { *rowSeen = FirstRow(*static_cast<Tqz41kMain*>(engine)); }
+
+private:
+    std::vector<int>* rowSeen = nullptr;
+};
+
+std::string Repeated(const std::string& text, int times)
+{
+    std::string all;
+    for (int i = 0; i < times; ++i)
+        all += text;
+    return all;
+}
+}  // namespace
+
+TEST_F(GameFixture, AnyKeyStartsFromTheTitleOnlySpaceFromTheEndNoneDuringARunAndTheHeadsUpShowsIt)
+{
+    Open();
+    game->KeyDown('q');
+    EXPECT_EQ(game->GetGameState(), Tqz41kMain::StatePlaying);
+    now += 12999 - 15;  // whole seconds: 12.999 s show as 12
+    game->KeyDown(SDLK_SPACE);  // ignored: the run and its clock go on
+    Pass();
+    EXPECT_STREQ(game->GetHudTexts().time, "Time: 12");
+    EXPECT_STREQ(game->GetHudTexts().keysLeft, "Keys Left :5");
+    EXPECT_STREQ(game->GetHudTexts().hiScore, "Hi-Score: --");
+    Pass();
+    EXPECT_STREQ(game->GetHudTexts().time, "Time: 13");
+
+    game->WinGame();
+    game->KeyDown('a');
+    EXPECT_EQ(game->GetGameState(), Tqz41kMain::StateWon);
+    game->KeyDown(SDLK_SPACE);
+    EXPECT_EQ(game->GetGameState(), Tqz41kMain::StatePlaying);
+}
+
+TEST_F(GameFixture, WithoutAPlayerInSlotZeroKeysStillUpdateAndTheHeadsUpDisplayStillDraws)
+{
+    Begin();
+    ImageData picture;
+    game->CreateObjectArray(2);
+    game->StoreObjectInArray(0, std::make_unique<DisplayableObject>(game.get()));
+    game->StoreObjectInArray(1, std::make_unique<Tqz41kCollectibles>(game.get(), 40, 220, &picture));
+    game->StartRun();
+    Pass();
+    EXPECT_TRUE(game->GetDisplayableObject(1)->IsVisible());
+    EXPECT_STREQ(game->GetHudTexts().keysLeft, "");
+}
+
+TEST_F(GameFixture, RosterIsSixteenInvisibleObjectsInOrderAndAWinRebuildsIt)
+{
+    WriteFile("Score.txt", "40");
+    Open();
+    auto expectFreshRoster = [&] {
+        for (int slot = 0; slot < 16; ++slot)
+            EXPECT_FALSE(game->GetDisplayableObject(slot)->IsVisible()) << slot;
+        EXPECT_EQ(game->GetDisplayableObject(16), nullptr);
+        EXPECT_TRUE(Player().IsAtStart() && Player().GetKeysLeft() == 5);
+        for (int slot : {1, 2, 3, 4, 15})
+            EXPECT_NO_THROW(Object<Tqz41kCollectibles>(slot));
+        for (int slot = 5; slot < 15; slot += 2) {  // each cover after its trap, drawn over it
+            EXPECT_NO_THROW(Object<Tqz41kTrap>(slot));
+            EXPECT_NO_THROW(Object<Tqz41kTrapCover>(slot + 1));
+        }
+    };
+    expectFreshRoster();
+
+    WinRunAfter(37);  // the player's own update wins, inside the engine's pass
+    EXPECT_EQ(game->GetGameState(), Tqz41kMain::StateWon);
+    EXPECT_EQ(game->GetTileMap().GetValue(14, 0), Tqz41kTileManager::TileChestClosed);
+    expectFreshRoster();
+
+    // Won again in the next run's first update, before its first frame: the
+    // time is that run's, not the last one's.
+    game->StartRun();
+    Place(730, 60, 1);
+    Player().CollectKey();
+    game->SetKeyPressed(SDLK_RIGHT, true);
+    Pass();
+    EXPECT_STREQ(game->GetRunTimeText(), "Your time: 0 s.");
+}
+
+TEST_F(GameFixture, ObjectsGoBeforeTheMapAndPicturesTheyBorrowAndInTheirOrder)
+{
+    Begin();
+    const std::vector<int> row = FirstRow(*game);
+    std::vector<int> rowSeen;
+    game->StoreObjectInArray(16, std::make_unique<MapWitness>(game.get(), &rowSeen));
+    testing::internal::CaptureStdout();
+    game.reset();
+    const std::string console = testing::internal::GetCapturedStdout();
+    EXPECT_EQ(rowSeen, row);
+    EXPECT_EQ(console, Repeated("DELETING OBJECT!", 17));
+}
+
+TEST_F(GameFixture, ConsoleSaysTheFontTheBestTimeTheTitleTheMapAndTheEndInOrder)
+{
+    WriteFile("Score.txt", "77");
+    const std::string font = std::string(VAULTRUN_TEST_FONT);
+    const std::string fontLine = std::to_string(GameAssets::kFontSize) + " point " + font + "\n";
+    testing::internal::CaptureStdout();
+    Open("adw.\n", font.c_str());
+    Pass();
+    game->KeyDown('x');
+    Pass();
+    game.reset();
+    std::string map = "0 3 22 -51 0 0 0 0 0 0 0 0 0 0 0 \n";
+    map += Repeated("0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 \n", 10);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              "Loading font: " + fontLine + "*******************SCORE = 77 ***********STRINGGS!" + map +
+                  Repeated("DELETING OBJECT!", 16) + "Free font: " + fontLine);
+}
