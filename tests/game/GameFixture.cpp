@@ -21,6 +21,17 @@ void GameFixture::SetUp()
     std::filesystem::current_path(folder);
 }
 
+std::vector<std::string> GameFixture::Temporaries()
+{
+    std::vector<std::string> found;
+    for (const auto& entry : std::filesystem::directory_iterator(".")) {
+        const std::string name = entry.path().filename().string();
+        if (name.find(".txt.") != std::string::npos && name != "Score.txt.lock")
+            found.push_back(name);
+    }
+    return found;
+}
+
 void GameFixture::TearDown()
 {
     game.reset();

@@ -17,8 +17,7 @@ void Tap(SDL_Keycode key, Uint16 modifiers = KMOD_NONE)
         SDL_Event event{};
         event.type = down ? SDL_KEYDOWN : SDL_KEYUP;
         event.key.state = down ? SDL_PRESSED : SDL_RELEASED;
-        event.key.keysym.sym = key;
-        event.key.keysym.mod = modifiers;
+        event.key.keysym = {SDL_SCANCODE_UNKNOWN, key, modifiers, 0};
         SDL_PushEvent(&event);
     }
 }
@@ -51,30 +50,26 @@ TEST_F(GameFixture, PauseStopsEverythingAndTheClockUntilThePauseKeyAgain)
 {
     Begin();
     Wait(5);
-    EXPECT_STREQ(game->GetHudTexts().time, "Time: 5");
     // The notice's black box over the sky, in the middle of the map's upper half.
     const auto noticeShown = [this] {
         const SDL_Surface* shown = game->GetForeground();
         return (static_cast<const Uint32*>(shown->pixels)[180 * shown->pitch / 4 + 400] & 0xFFFFFF) == 0;
     };
     for (SDL_Keycode key : {SDLK_p, SDLK_PAUSE, SDLK_ESCAPE}) {
-        const int shown = game->GetPresentCount();
-        const Tqz41kPlayer::State before = Player().GetState();
+        const int shown = game->GetPresentCount(), x = Player().GetLeft();
         InputScript::PushKey(key, true);
         InputScript::PushKey(SDLK_RIGHT, true);
         Pass();
         InputScript::PushKey(key, true);  // held: the repeat does not resume
         Wait(100);
-        EXPECT_TRUE(game->IsPaused()) << key;
-        EXPECT_EQ(Player().GetLeft(), before.x) << key;
+        EXPECT_TRUE(game->IsPaused() && noticeShown()) << key;
+        EXPECT_EQ(Player().GetLeft(), x) << key;
         EXPECT_EQ(game->GetPresentCount(), shown + 1) << key;  // the notice, once
-        EXPECT_TRUE(noticeShown()) << key;
         InputScript::PushKey(key, false);
         InputScript::PushKey(SDLK_RIGHT, false);
         Tap(key);
         Pass();
-        EXPECT_FALSE(game->IsPaused()) << key;
-        EXPECT_FALSE(noticeShown()) << key;
+        EXPECT_FALSE(game->IsPaused() || noticeShown()) << key;
     }
     Wait(2);
     EXPECT_STREQ(game->GetHudTexts().time, "Time: 7");
@@ -90,10 +85,9 @@ TEST_F(GameFixture, FocusLossAndMinimisingPauseARunButNotTheTitleOrEndScreen)
         game->StartRun();
         InputScript::PushWindowEvent(*game, what);
         Pass();
-        EXPECT_TRUE(game->IsPaused()) << int{what};
         InputScript::PushWindowEvent(*game, SDL_WINDOWEVENT_FOCUS_GAINED);  // the player goes on, not the window
         Pass();
-        EXPECT_TRUE(game->IsPaused());
+        EXPECT_TRUE(game->IsPaused()) << int{what};
     }
     WinRunAfter(3);
     InputScript::PushWindowEvent(*game, SDL_WINDOWEVENT_FOCUS_LOST);
@@ -107,7 +101,6 @@ TEST_F(GameFixture, AControllerStartsWalksPausesAndIsUnpluggedMidRunLosingNothin
     Pass();
     VirtualController pad;
     ASSERT_TRUE(pad.IsPlugged()) << SDL_GetError();
-    const auto passes = [this](int count) { for (int pass = 0; pass < count; ++pass) Pass(); };
     const auto push = [&](SDL_GameControllerButton button) {
         pad.Press(button);
         Pass();
@@ -117,23 +110,13 @@ TEST_F(GameFixture, AControllerStartsWalksPausesAndIsUnpluggedMidRunLosingNothin
     EXPECT_EQ(game->GetGameState(), Tqz41kMain::StateStart);
     push(SDL_CONTROLLER_BUTTON_A);
     ASSERT_EQ(game->GetGameState(), Tqz41kMain::StatePlaying);
-
-    const int x = Player().GetLeft();
-    pad.Press(SDL_CONTROLLER_BUTTON_DPAD_RIGHT);
-    passes(10);
-    EXPECT_EQ(Player().GetLeft(), x + 20);
-    pad.Release(SDL_CONTROLLER_BUTTON_DPAD_RIGHT);
-    pad.Tilt(SDL_CONTROLLER_AXIS_LEFTX, -20000);
-    passes(5);
-    EXPECT_EQ(Player().GetLeft(), x + 10);  // the first pass still saw the d-pad go
-
+    pad.Tilt(SDL_CONTROLLER_AXIS_LEFTX, 20000);
     push(SDL_CONTROLLER_BUTTON_START);
-    EXPECT_TRUE(game->IsPaused());
+    const int x = Player().GetLeft();
     Wait(30);
-    EXPECT_EQ(Player().GetLeft(), x + 10);
+    EXPECT_TRUE(game->IsPaused() && Player().GetLeft() == x);
     push(SDL_CONTROLLER_BUTTON_START);
     EXPECT_FALSE(game->IsPaused());
-
     // Unplugged with the stick pushed: the run pauses and keeps all it had.
     Player().CollectKey();
     Pass();
@@ -141,12 +124,10 @@ TEST_F(GameFixture, AControllerStartsWalksPausesAndIsUnpluggedMidRunLosingNothin
     const std::string time = game->GetHudTexts().time;
     pad.Unplug();
     Pass();
-    EXPECT_EQ(game->GetControllerCount(), 0);
-    EXPECT_TRUE(game->IsPaused());
+    EXPECT_TRUE(game->IsPaused() && game->GetControllerCount() == 0);
     Tap(SDLK_p);
     Pass();
     Wait(1);
-    EXPECT_EQ(game->GetGameState(), Tqz41kMain::StatePlaying);
     EXPECT_EQ(Player().GetLeft(), left);  // nothing left pushing it
     EXPECT_EQ(Player().GetKeysLeft(), 4);
     EXPECT_EQ(game->GetHudTexts().time, "Time: " + std::to_string(std::stoi(time.substr(6)) + 1));

@@ -6,27 +6,20 @@
 #include <cstdio>
 #include <string>
 #include <tuple>
-#include <utility>
 
 using Tiles = Tqz41kTileManager;
 
-TEST_F(GameFixture, RunStartPrintsTheMapAndAMissingOrOversizedFileGivesOneLineAndCellsOfZero)
+// Read up to the bound the level checker shares; one byte more, or no file,
+// and the level is one line on standard error and cells of zero on the console.
+TEST_F(GameFixture, AMissingOrOversizedLevelGivesOneLineAndCellsOfZero)
 {
     const std::string zeros = "0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 \n";
-    std::string rows1To10;
+    std::string map = "0 3 22 -51 0 0 0 0 0 0 0 0 0 0 0 \n", blank = zeros;
     for (int row = 1; row < 11; ++row)
-        rows1To10 += zeros;
-    testing::internal::CaptureStdout();
-    Begin("adw.\n");
-    const std::string console = testing::internal::GetCapturedStdout();
-    const std::string map = "0 3 22 -51 0 0 0 0 0 0 0 0 0 0 0 \n" + rows1To10;
-    ASSERT_GE(console.size(), map.size());
-    EXPECT_EQ(console.substr(console.size() - map.size()), map);
-
-    // Read up to the bound, which the level checker shares; one byte more and
-    // the file is no level.
+        map += zeros, blank += zeros;
     const std::string level = "adw.\n" + std::string(10, '\n');
     const std::string atBound = level + std::string(Tiles::MaxLevelBytes - level.size(), 'w');
+    Open();
     for (const auto& [bytes, said] : {std::pair<std::string, std::string>{atBound, ""},
                                       {atBound + "w", "Could not read the level file level1.txt: "
                                                       "larger than 1048576 bytes\n"},
@@ -39,7 +32,7 @@ TEST_F(GameFixture, RunStartPrintsTheMapAndAMissingOrOversizedFileGivesOneLineAn
         testing::internal::CaptureStderr();
         game->StartRun();
         EXPECT_EQ(testing::internal::GetCapturedStderr(), said);
-        EXPECT_EQ(testing::internal::GetCapturedStdout(), said.empty() ? map : zeros + rows1To10);
+        EXPECT_EQ(testing::internal::GetCapturedStdout(), said.empty() ? map : blank);
     }
 }
 
@@ -52,8 +45,7 @@ TEST_F(GameFixture, LadderHasGrassBehindItOnlyWhenTheCellBeforeItIsGrass)
     static_cast<Uint32*>(grass->pixels)[grass->pitch / 4 * 49 + 54] = 0;
     IMG_SavePNG(grass, "grass.png");
     SDL_FreeSurface(grass);
-    // Row 0: a ladder with no cell before it, sky, ladder, grass, ladder, and grass
-    // at its end; row 1 starts with a ladder after that.
+    // Row 0: a ladder first, sky, ladder, grass, ladder, grass at its end; row 1 starts with a ladder.
     Begin("vdvwvdddddddddw\nv\n");
     const SDL_Surface* background = game->GetBackground();
     for (const auto& [column, row, colour] : {std::tuple{0, 0, Tiles::SkyColour}, {2, 0, Tiles::SkyColour},
@@ -64,9 +56,9 @@ TEST_F(GameFixture, LadderHasGrassBehindItOnlyWhenTheCellBeforeItIsGrass)
     }
 }
 
-// Read from memory and from a file (in chunks, so a CR LF pair may straddle
-// two reads): line k is row k, CR LF ends a line as LF does, and every other
-// byte is a cell, the byte less 'a'.
+// From memory and from a file (read in chunks, so a CR LF pair may straddle
+// two reads): line k is row k, CR LF ends a line as LF does, any other byte is
+// a cell, the byte less 'a'.
 TEST_F(GameFixture, LevelTextLineEndsAndBytesGiveTheCellsTheyName)
 {
     const std::string wide(4095, 'v');  // its CR the last byte of the first read
@@ -81,10 +73,10 @@ TEST_F(GameFixture, LevelTextLineEndsAndBytesGiveTheCellsTheyName)
         {std::string(11, '\n') + "w", 0, 10, 0}, {std::string(10, '\n') + "w", 0, 10, 'w' - 'a'}};
     Tiles& map = Open().GetTileMap();
     for (const auto& [text, column, row, cell] : cases) {
-        const size_t at = static_cast<size_t>(row) * Tiles::MapColumns + column;
-        EXPECT_EQ(Tiles::ParseLevel(text)[at], cell) << text.substr(0, 20) << " at " << column << "," << row;
+        SCOPED_TRACE(text.substr(0, 20) + " at " + std::to_string(column) + "," + std::to_string(row));
+        EXPECT_EQ(Tiles::ParseLevel(text)[static_cast<size_t>(row) * Tiles::MapColumns + column], cell);
         WriteFile("level1.txt", text);
         map.LoadLevel("level1.txt");
-        EXPECT_EQ(map.GetValue(column, row), cell) << text.substr(0, 20) << " at " << column << "," << row;
+        EXPECT_EQ(map.GetValue(column, row), cell);
     }
 }

@@ -87,8 +87,7 @@ TEST_F(GameFixture, TrapSlidesBetweenTenAboveAndFortyFourBelowItsStart)
     EXPECT_EQ(top(44), 284);
     EXPECT_EQ(top(54), 230);  // after 98 ticks in all
 
-    // A state read back and set again goes on exactly as the trap would have:
-    // what the level checker relies on to play any point of the cycle.
+    // A state set again goes on as the trap would have (the level checker relies on it).
     const Tqz41kTrap::State saved = trap.GetState();
     const int after10 = top(10), after20 = top(10);
     trap.SetState(saved);
@@ -100,16 +99,16 @@ TEST_F(GameFixture, TrapSlidesBetweenTenAboveAndFortyFourBelowItsStart)
     EXPECT_EQ(top(108), 283) << "the cycle is 108 ticks";
 }
 
+// The signed millisecond clock turns negative at 2^31 (24.8 days of running):
+// on both sides the glow grows to its largest, an oval 48 rows tall, inside the
+// 100 x 50 rectangle around the key's centre that RedrawBackground restores.
 TEST_F(GameFixture, KeyGlowStaysInItsRectangleAndKeepsItsCycleAfterTheClockPassesTwoTo31)
 {
     Begin();
     auto& key = Object<Tqz41kCollectibles>(15);  // centre (40, 220)
-    constexpr uint32_t kGold = 0xD4AF37;
-    // What RedrawBackground restores: 100 x 50 from (centre - 50, centre - 25).
     const SDL_Rect erased{40 - 50, 220 - 25, 100, 50};
     SDL_Surface* foreground = game->GetForeground();
     const auto* pixels = static_cast<const uint32_t*>(foreground->pixels);
-    // The signed millisecond clock turns negative at 2^31 (24.8 days of running).
     constexpr int64_t kSignFlip = int64_t{1} << 31;
     int tallest[2] = {0, 0};  // before and after the flip
     for (int64_t ms = kSignFlip - 1500; ms < kSignFlip + 1500; ms += 30) {
@@ -118,16 +117,14 @@ TEST_F(GameFixture, KeyGlowStaysInItsRectangleAndKeepsItsCycleAfterTheClockPasse
         key.Draw();
         int top = erased.y + erased.h, bottom = erased.y - 1;
         for (SDL_Point at{0, 0}; at.y < foreground->h; ++at.y)
-            for (at.x = 0; at.x < foreground->w; ++at.x) {
-                if (pixels[at.y * foreground->pitch / 4 + at.x] != kGold)
-                    continue;
-                ASSERT_TRUE(SDL_PointInRect(&at, &erased)) << at.x << "," << at.y << " at " << ms << " ms";
-                top = std::min(top, at.y);
-                bottom = std::max(bottom, at.y);
-            }
+            for (at.x = 0; at.x < foreground->w; ++at.x)
+                if (pixels[at.y * foreground->pitch / 4 + at.x] == 0xD4AF37) {  // gold
+                    ASSERT_TRUE(SDL_PointInRect(&at, &erased)) << at.x << "," << at.y << " at " << ms << " ms";
+                    top = std::min(top, at.y);
+                    bottom = std::max(bottom, at.y);
+                }
         tallest[ms >= kSignFlip] = std::max(tallest[ms >= kSignFlip], bottom - top + 1);
     }
-    // On both sides the glow still grows to its largest, radius 25, an oval 48 rows tall.
     EXPECT_EQ(tallest[0], 48);
     EXPECT_EQ(tallest[1], 48);
 }

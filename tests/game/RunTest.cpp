@@ -22,8 +22,7 @@ std::vector<int> FirstRow(const Tqz41kMain& game)
     return row;
 }
 
-// An object whose destructor reads the game's map, as any object's may: the
-// map must still be there when the objects go. A freed map's first row would
+// Reads the map as it goes, as any object's destructor may: a freed map would
 // have lost its first bytes to the allocator (the sanitizer build reports any read).
 class MapWitness : public DisplayableObject {
 public:
@@ -37,7 +36,7 @@ private:
 std::string Repeated(const std::string& text, int times)
 {
     std::string all;
-    for (int i = 0; i < times; ++i)
+    while (times-- > 0)
         all += text;
     return all;
 }
@@ -45,8 +44,7 @@ std::string Repeated(const std::string& text, int times)
 
 TEST_F(GameFixture, AnyKeyStartsFromTheTitleOnlySpaceFromTheEndNoneDuringARunAndTheHeadsUpShowsIt)
 {
-    Open();
-    game->KeyDown('q');
+    Open().KeyDown('q');
     EXPECT_EQ(game->GetGameState(), Tqz41kMain::StatePlaying);
     now += 12999 - 15;  // whole seconds: 12.999 s show as 12
     game->KeyDown(SDLK_SPACE);  // ignored: the run and its clock go on
@@ -56,7 +54,6 @@ TEST_F(GameFixture, AnyKeyStartsFromTheTitleOnlySpaceFromTheEndNoneDuringARunAnd
     EXPECT_STREQ(game->GetHudTexts().hiScore, "Hi-Score: --");
     Pass();
     EXPECT_STREQ(game->GetHudTexts().time, "Time: 13");
-
     game->WinGame();
     game->KeyDown('a');
     EXPECT_EQ(game->GetGameState(), Tqz41kMain::StateWon);
@@ -94,12 +91,10 @@ TEST_F(GameFixture, RosterIsSixteenInvisibleObjectsInOrderAndAWinRebuildsIt)
         }
     };
     expectFreshRoster();
-
     WinRunAfter(37);  // the player's own update wins, inside the engine's pass
     EXPECT_EQ(game->GetGameState(), Tqz41kMain::StateWon);
     EXPECT_EQ(game->GetTileMap().GetValue(14, 0), Tqz41kTileManager::TileChestClosed);
     expectFreshRoster();
-
     // Won again in the next run's first update, before its first frame: the
     // time is that run's, not the last one's.
     game->StartRun();
@@ -107,7 +102,7 @@ TEST_F(GameFixture, RosterIsSixteenInvisibleObjectsInOrderAndAWinRebuildsIt)
     Player().CollectKey();
     game->SetKeyPressed(SDLK_RIGHT, true);
     Pass();
-    EXPECT_STREQ(game->GetRunTimeText(), "Your time: 0 s.");
+    EXPECT_STREQ(game->GetRunTimeText(), "Your time: 0 s. Best: 37 s.");
 }
 
 TEST_F(GameFixture, ObjectsGoBeforeTheMapAndPicturesTheyBorrowAndInTheirOrder)
@@ -118,15 +113,14 @@ TEST_F(GameFixture, ObjectsGoBeforeTheMapAndPicturesTheyBorrowAndInTheirOrder)
     game->StoreObjectInArray(16, std::make_unique<MapWitness>(game.get(), &rowSeen));
     testing::internal::CaptureStdout();
     game.reset();
-    const std::string console = testing::internal::GetCapturedStdout();
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), Repeated("DELETING OBJECT!", 17));
     EXPECT_EQ(rowSeen, row);
-    EXPECT_EQ(console, Repeated("DELETING OBJECT!", 17));
 }
 
 TEST_F(GameFixture, ConsoleSaysTheFontTheBestTimeTheTitleTheMapAndTheEndInOrder)
 {
     WriteFile("Score.txt", "77");
-    const std::string font = std::string(VAULTRUN_TEST_FONT);
+    const std::string font = VAULTRUN_TEST_FONT;
     const std::string fontLine = std::to_string(GameAssets::kFontSize) + " point " + font + "\n";
     testing::internal::CaptureStdout();
     Open("adw.\n", font.c_str());
@@ -134,8 +128,7 @@ TEST_F(GameFixture, ConsoleSaysTheFontTheBestTimeTheTitleTheMapAndTheEndInOrder)
     game->KeyDown('x');
     Pass();
     game.reset();
-    std::string map = "0 3 22 -51 0 0 0 0 0 0 0 0 0 0 0 \n";
-    map += Repeated("0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 \n", 10);
+    const std::string map = "0 3 22 -51 0 0 0 0 0 0 0 0 0 0 0 \n" + Repeated("0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 \n", 10);
     EXPECT_EQ(testing::internal::GetCapturedStdout(),
               "Loading font: " + fontLine + "*******************SCORE = 77 ***********STRINGGS!" + map +
                   Repeated("DELETING OBJECT!", 16) + "Free font: " + fontLine);
