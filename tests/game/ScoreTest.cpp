@@ -1,5 +1,6 @@
-// The best time: the score text read, a win stored only when it is better,
-// and saves that fail or race keep the stored time whole.
+// The best time: a win stored only when it is better, and saves that fail or
+// race keep the stored time whole. (The score fuzzer's seeds hold which texts
+// are a best time, against the C library's reader.)
 
 #include "GameFixture.h"
 
@@ -7,7 +8,6 @@
 #include "FileLock.h"
 #include "Tqz41kSettings.h"
 
-#include <climits>
 #include <csignal>
 #include <filesystem>
 #include <string>
@@ -19,16 +19,6 @@
 
 namespace fs = std::filesystem;
 using Names = std::vector<std::string>;
-
-TEST(ScoreText, OnlyAPositiveDecimalIntIsABestTime)
-{
-    const std::pair<std::string, int> texts[] = {
-        {"37", 37}, {"007", 7}, {" \t\r\n+37 seconds", 37}, {"2147483647", INT_MAX}, {"-5", 0}, {"0", 0},
-        {"2147483648", 0}, {"99999999999999999999", 0}, {"", 0}, {"x5", 0}, {"- 5", 0},
-        {std::string("\0" "5", 2), 0}};
-    for (const auto& [text, best] : texts)
-        EXPECT_EQ(Tqz41kMain::ParseHiScore(text).value_or(0), best) << '"' << text << '"';
-}
 
 TEST_F(GameFixture, OnlyAFasterRunOrTheFirstWinWritesTheBestTimeAndTheEndScreenSaysSo)
 {
