@@ -20,7 +20,7 @@ void RemoveScratchFolder()
 
 }  // namespace
 
-void EnterScratchFolder()
+extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
     std::string folder = (std::filesystem::temp_directory_path() / "vaultrun-fuzz-XXXXXX").string();
     if (!mkdtemp(folder.data()))
@@ -29,14 +29,12 @@ void EnterScratchFolder()
     std::atexit(RemoveScratchFolder);
     std::error_code error;
     std::filesystem::current_path(scratchFolder, error);
-    if (error)
-        Fail("cannot enter the scratch folder", {});
-
     std::fflush(stdout);
     const int sink = open("/dev/null", O_WRONLY);
-    if (sink < 0 || dup2(sink, STDOUT_FILENO) < 0)
-        Fail("cannot silence standard output", {});
+    if (error || sink < 0 || dup2(sink, STDOUT_FILENO) < 0)
+        Fail("cannot enter a quiet scratch folder", {});
     close(sink);
+    return 0;
 }
 
 void WriteWholeFile(const char* name, std::string_view bytes)

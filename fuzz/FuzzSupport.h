@@ -1,15 +1,20 @@
 #pragma once
 
+#include <SDL.h>
+
+#include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
-// What both fuzzers need around the readers: a scratch folder of their own for
-// the files the readers open, quiet console output, and a loud failure.
+// What every fuzzer needs around the readers. Its LLVMFuzzerInitialize moves
+// into a fresh scratch folder (removed at exit) for the files the readers
+// open, with standard output (the readers' console lines) sent to /dev/null.
 
-// Makes a fresh folder under the system's temporary folder, changes into it,
-// sends standard output (the readers' console lines) to /dev/null, and removes
-// the folder at exit. Aborts when any of that fails.
-void EnterScratchFolder();
+inline std::string_view Bytes(const uint8_t* data, size_t size)
+{
+    return {reinterpret_cast<const char*>(data), size};
+}
 
 // Writes bytes to the named file in the current folder, replacing it.
 void WriteWholeFile(const char* name, std::string_view bytes);
@@ -17,3 +22,15 @@ void WriteWholeFile(const char* name, std::string_view bytes);
 // Prints what broke and the input's size to standard error, then aborts, which
 // libFuzzer reports as a crash and saves the input.
 [[noreturn]] void Fail(const std::string& what, std::string_view input);
+
+// A header reader's verdict on the bytes as a stream; SDL gives no stream for
+// no bytes, and the readers take a null one.
+template <typename Header>
+Header ReadHeader(const uint8_t* data, size_t size)
+{
+    SDL_RWops* source = size > 0 ? SDL_RWFromConstMem(data, static_cast<int>(size)) : nullptr;
+    const Header header = Header::Read(source);
+    if (source)
+        SDL_RWclose(source);
+    return header;
+}

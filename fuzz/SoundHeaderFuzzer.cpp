@@ -6,21 +6,10 @@
 #include "FuzzSupport.h"
 #include "SoundHeader.h"
 
-#include <SDL.h>
-
-#include <cstddef>
-#include <cstdint>
-#include <string_view>
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    const std::string_view bytes(reinterpret_cast<const char*>(data), size);
-    // SDL gives no stream for no bytes; the reader takes a null one.
-    SDL_RWops* source = size > 0 ? SDL_RWFromConstMem(data, static_cast<int>(size)) : nullptr;
-    const SoundHeader header = SoundHeader::Read(source);
-    if (source)
-        SDL_RWclose(source);
-
+    const std::string_view bytes = Bytes(data, size);
+    const SoundHeader header = ReadHeader<SoundHeader>(data, size);
     using Format = SoundHeader::Format;
     const bool wav = size >= 12 && bytes.substr(0, 4) == "RIFF" && bytes.substr(8, 4) == "WAVE";
     if (header.format == Format::Wav && !wav)

@@ -1,5 +1,5 @@
 // The sound files as the build makes them and the game loads them, and the
-// generator's score reader and synthesiser on their own.
+// generator's parts on their own.
 
 #include "AudioMixer.h"
 #include "SoundScore.h"
@@ -13,7 +13,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -63,22 +62,11 @@ double Peak(const std::vector<float>& samples)
 }
 }  // namespace
 
-TEST(Sounds, TheGameAndTheBuildNameTheSameFilesEachFromItsOwnSource)
-{
-    std::vector<std::string> sources, named;
-    for (const auto& entry : std::filesystem::directory_iterator(kSources))
-        sources.push_back(Stem(entry.path().filename().string()));
-    for (const char* file : Files::All)
-        named.push_back(Stem(file));
-    std::sort(sources.begin(), sources.end());
-    std::sort(named.begin(), named.end());
-    EXPECT_EQ(sources, named);
-}
-
 // Each built sound, decoded by libsndfile and loaded by the game's mixer, is
 // its score's length at the game's rate with the score's peak; the loop and as
-// many effects as the mixer plays at once stay below full scale together.
-TEST(Sounds, DecodeAndLoadAtTheirScoresLengthAndPeakBelowFullScale)
+// many effects as the mixer plays at once stay below full scale together. The
+// music loops for twenty seconds, and its end meets its start without a jump.
+TEST(Sounds, DecodeAndLoadAtTheirScoresLengthAndPeakAndTheMusicLoopsSmoothly)
 {
     AudioMixer mixer;
     ASSERT_TRUE(mixer.Open()) << "SDL's dummy audio device";
@@ -103,10 +91,20 @@ TEST(Sounds, DecodeAndLoadAtTheirScoresLengthAndPeakBelowFullScale)
         EXPECT_LT(peak, 1.0);
         // Vorbis is lossy: its peak may stray by a few hundredths; PCM by a 16-bit step.
         EXPECT_NEAR(peak, score.peak, music ? 0.03 : 1.0 / 32768);
-        if (music)
+        if (music) {
             together = peak;
-        else
+            EXPECT_TRUE(score.loop);
+            EXPECT_GE(sound.info.frames, 20 * AudioMixer::kSampleRate);
+            // The step from the last sample to the first against the steps inside.
+            std::vector<double> steps;
+            for (size_t i = 1; i < sound.samples.size(); ++i)
+                steps.push_back(std::fabs(sound.samples[i] - sound.samples[i - 1]));
+            std::sort(steps.begin(), steps.end());
+            EXPECT_LE(std::fabs(sound.samples.front() - sound.samples.back()), steps[steps.size() * 99 / 100])
+                << "the seam steps further than 99 % of the steps inside";
+        } else {
             effects.push_back(peak);
+        }
 
         EXPECT_TRUE(music ? mixer.LoadLoop(file, (kData + file).c_str()) : mixer.LoadSound(file, (kData + file).c_str()));
         Mix_Chunk* chunk = Mix_LoadWAV((kData + file).c_str());
@@ -120,22 +118,6 @@ TEST(Sounds, DecodeAndLoadAtTheirScoresLengthAndPeakBelowFullScale)
     for (int i = 0; i < AudioMixer::kEffectChannels; ++i)
         together += effects[i];
     EXPECT_LT(together, 1.0) << "the loop with the loudest effects at their peaks together";
-}
-
-TEST(Sounds, TheMusicLoopsForTwentySecondsAndItsEndMeetsItsStartWithoutAJump)
-{
-    const Decoded music = Decode(kData + Files::Music);
-    ASSERT_TRUE(ScoreOf(Files::Music).loop);
-    ASSERT_GT(music.samples.size(), 2u);
-    EXPECT_GE(music.samples.size() / static_cast<double>(AudioMixer::kSampleRate), 20.0);
-    // The step from the last sample to the first against the steps inside.
-    std::vector<double> steps;
-    for (size_t i = 1; i < music.samples.size(); ++i)
-        steps.push_back(std::fabs(music.samples[i] - music.samples[i - 1]));
-    std::sort(steps.begin(), steps.end());
-    const double typicalLargeStep = steps[steps.size() * 99 / 100];
-    const double seam = std::fabs(music.samples.front() - music.samples.back());
-    EXPECT_LE(seam, typicalLargeStep) << "the seam steps further than 99 % of the steps inside";
 }
 
 // ---------------------------------------------------------------- generator

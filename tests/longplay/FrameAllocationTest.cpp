@@ -1,8 +1,6 @@
-// A play frame (one update tick of all sixteen objects, the erase, the three
-// heads-up texts, the objects, the upload) allocates nothing while its texts
-// stay the same; when one changes, only that line is rendered again. This
-// binary replaces the global allocation operators to count them, so it holds
-// no other test.
+// A play frame allocates nothing while its texts stay the same; when one
+// changes, only that line is rendered again. This binary replaces the global
+// allocation operators to count them, so it holds no other test.
 
 #include "GameAssets.h"
 #include "InputScript.h"
@@ -17,9 +15,7 @@
 
 namespace {
 
-// Passes into a run before counting: the first frame's whole-screen copy is
-// past, and every text has been drawn once.
-constexpr int kWarmUpPasses = 10;
+constexpr int kWarmUpPasses = 10;  // past the first whole-screen copy, every text drawn once
 
 struct Counts {
     long cppNew = 0;  // global operator new in every form
@@ -29,8 +25,7 @@ struct Counts {
 bool counting = false;
 Counts counted;
 
-// SDL's own functions stay underneath, so memory taken before the switch is
-// freed by the allocator that gave it.
+// SDL's own functions stay underneath, so memory taken before the switch is freed alike.
 SDL_malloc_func sdlMalloc = nullptr;
 SDL_calloc_func sdlCalloc = nullptr;
 SDL_realloc_func sdlRealloc = nullptr;
@@ -65,8 +60,7 @@ void* CountedNew(std::size_t size)
 
 }  // namespace
 
-// Every form must be ours, or the sanitizer sees memory from its own operator
-// new freed by our operator delete.
+// Every form ours, or the sanitizer sees its operator new's memory freed by our delete.
 void* operator new(std::size_t size) { return CountedNew(size); }
 void* operator new[](std::size_t size) { return CountedNew(size); }
 void* operator new(std::size_t size, const std::nothrow_t&) noexcept { return CountedNewOrNull(size); }
@@ -88,7 +82,6 @@ TEST(FrameAllocations, APlayFrameAllocatesNothingAndAChangedTextOnlyItsOwnLine)
                                   GameAssets::kWindowHeight, GameAssets::kFontFile, GameAssets::kFontSize),
                   0);
         ASSERT_NE(game.GetDefaultFont()->font, nullptr);
-        // The run clock moves only where the test moves it: no second ticks over by chance.
         int now = 0;
         const auto pass = [&] { game.RunPass(now += InputScript::kPassMs); };
         InputScript::PushKey('x', true);
@@ -102,8 +95,8 @@ TEST(FrameAllocations, APlayFrameAllocatesNothingAndAChangedTextOnlyItsOwnLine)
         EXPECT_EQ(unchanged.cppNew, 0);
         EXPECT_EQ(unchanged.sdl, 0);
 
-        // The next second's text, once drawn fresh (its glyphs are then known
-        // to the font), costs as much as the frame in which the time moves on.
+        // The next second's text, drawn once to cache its glyphs, costs as much
+        // as the frame in which the time moves on.
         const auto drawNextTime = [&] {
             game.DrawText(50, 10, "Time: 1", 0xFFFFFF, nullptr, game.GetForeground());
         };

@@ -1,7 +1,6 @@
-// Long play on the shipped level, through real key events and the engine's own
-// passes with every frame rendered: random held arrows with stray keys, each
-// random run ended by a win. The roster is rebuilt inside a running pass at
-// every win; nothing may leak, grow or trip the sanitizers.
+// Long play on the shipped level through real key events and every frame
+// rendered: random held arrows with stray keys, each run ended by a win, which
+// rebuilds the roster inside a running pass. Nothing may leak or grow.
 
 #include "GameAssets.h"
 #include "InputScript.h"
@@ -37,23 +36,15 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Each cycle: a random run ended by a win. The heap is compared from the
-// second win to the last.
 constexpr int kCycles = 4;
 constexpr int kRandomTicksPerCycle = 6000;
 constexpr int kLongestHoldTicks = 60;
 constexpr unsigned kSeed = 0x5eed2024;
-// One random pass in this many also taps a key that means nothing in a run.
-constexpr unsigned kStrayKeyOdds = 64;
-// Far more events than one pass below ever queues (eight at most).
-constexpr int kQueueWarmUpEvents = 32;
+constexpr unsigned kStrayKeyOdds = 64;      // one pass in this many taps a stray key
+constexpr int kQueueWarmUpEvents = 32;      // more than one pass below ever queues
+int clockMs = 0;  // set pass by pass: the same digits (and cached glyphs) on any machine
 
-// The engine clock, set pass by pass: the digits shown (and the glyphs cached
-// for them) are the same on any machine.
-int clockMs = 0;
-
-// Bytes on the heap. glibc counts its per-thread cache of freed chunks as in
-// use, so its figure is exact only with that cache off, as ctest runs this.
+// Exact with glibc's per-thread cache of freed chunks off, as ctest runs this.
 std::optional<size_t> HeapInUse()
 {
 #ifdef __SANITIZE_ADDRESS__
@@ -66,7 +57,7 @@ std::optional<size_t> HeapInUse()
 #endif
 }
 
-// Stretches of random arrows, `ticks` passes in all, written out and read back as a script.
+// Stretches of random arrows, `ticks` passes in all.
 InputScript RandomRun(std::mt19937& rng, int ticks)
 {
     std::uniform_int_distribution<int> holdTicks(1, kLongestHoldTicks);
@@ -89,8 +80,7 @@ void Tap(int keyCode)
     InputScript::PushKey(keyCode, false);
 }
 
-// Ends a run where it stands: the player, at (730, 60) with the last key to
-// take, is two pixels short of the chest and walks in through a real pass.
+// Ends a run where it stands: two pixels short of the chest with the last key to take.
 bool WinFromAnywhere(Tqz41kMain& game)
 {
     if (game.GetGameState() != Tqz41kMain::StatePlaying)
@@ -113,7 +103,6 @@ struct Outcome {
 Outcome PlayLong()
 {
     std::mt19937 rng{kSeed};
-    // All made before play, so the heap figures taken in it do not see them.
     std::vector<InputScript> randomRuns;
     for (int cycle = 0; cycle < kCycles; ++cycle)
         randomRuns.push_back(RandomRun(rng, kRandomTicksPerCycle));
@@ -127,13 +116,11 @@ Outcome PlayLong()
     if (game.Initialise(GameAssets::kWindowTitle, GameAssets::kWindowWidth, GameAssets::kWindowHeight,
                         GameAssets::kFontFile, GameAssets::kFontSize) != 0)
         return failed("the game did not start");
-    // SDL keeps every event-queue entry it ever needed for reuse: reach a
-    // deeper queue than any pass below builds before memory is compared.
+    // SDL keeps every event-queue entry it ever needed: reach the deepest first.
     for (int event = 0; event < kQueueWarmUpEvents; ++event)
         InputScript::PushKey('x', false);
     game.RunPass(clockMs += InputScript::kPassMs);
 
-    // A random run taps a stray key now and then, and starts again after a lucky win.
     const auto strayKeys = [&] {
         if (game.GetGameState() != Tqz41kMain::StatePlaying)
             Tap(SDLK_SPACE);
@@ -144,8 +131,7 @@ Outcome PlayLong()
         randomRuns[cycle].Play(game, clockMs, SDLK_SPACE, strayKeys);
         if (!WinFromAnywhere(game))
             return failed("the walk into the open chest did not win, cycle " + std::to_string(cycle));
-        // Compared from the second cycle on: with the music playing, the audio
-        // library keeps 16 bytes more for good during the second run, once.
+        // From the second on: the audio library keeps 16 bytes more once, in the second run.
         (cycle == 1 ? outcome.heapAfterFirstWin : outcome.heapAfterLastWin) = HeapInUse();
     }
     game.Deinitialise();
@@ -156,16 +142,14 @@ Outcome PlayLong()
 
 TEST(LongPlay, RandomPlayAndRepeatedWinsKeepMemoryFlat)
 {
-    // The game plays and writes its best times in a copy of the data folder,
-    // without any best time `make play` left there; the copy stays for a look.
+    // A copy of the data folder without any best time `make play` left there.
     const fs::path folder = VAULTRUN_BINARY_DIR "/tests/longplay/play";
     fs::remove_all(folder);
     fs::copy(VAULTRUN_BINARY_DIR "/data", folder);
     fs::remove(folder / "Score.txt");
     fs::current_path(folder);
 
-    // The game's console chatter runs to megabytes over a long play: it goes
-    // to /dev/null, so the play reports its failures after.
+    // The console chatter runs to megabytes: it goes to /dev/null.
     std::fflush(stdout);
     const int console = dup(STDOUT_FILENO);
     const int sink = open("/dev/null", O_WRONLY);
@@ -180,7 +164,6 @@ TEST(LongPlay, RandomPlayAndRepeatedWinsKeepMemoryFlat)
         EXPECT_LE(*outcome.heapAfterLastWin, *outcome.heapAfterFirstWin);
     }
 #ifdef __SANITIZE_ADDRESS__
-    // The game is gone; SDL's own globals are still reachable and not reported.
     EXPECT_EQ(__lsan_do_recoverable_leak_check(), 0);
 #endif
 }
