@@ -119,14 +119,16 @@ bool EndsWithLastOggPage(SDL_RWops* source, Sint64 fileSize)
     return false;
 }
 
-// The first page must open the stream and carry Vorbis's identification header.
+// The first page must open the stream and carry Vorbis's identification
+// header, whole, as its first segment.
 void ReadOgg(SDL_RWops* source, Sint64 fileSize, const unsigned char* first, SoundHeader& header)
 {
-    if (first[kOggVersionAt] != 0 || !(first[kOggFlagsAt] & kOggFirstPageFlag))
+    if (first[kOggVersionAt] != 0 || !(first[kOggFlagsAt] & kOggFirstPageFlag) || first[kOggSegmentsAt] == 0)
         return;
     unsigned char segmentTable[255];
     unsigned char id[kVorbisIdBytes];
-    if (!ReadExactly(source, segmentTable, first[kOggSegmentsAt]) || !ReadExactly(source, id, sizeof id) ||
+    if (!ReadExactly(source, segmentTable, first[kOggSegmentsAt]) || segmentTable[0] != kVorbisIdBytes ||
+        !ReadExactly(source, id, sizeof id) ||
         std::memcmp(id, kVorbisIdStart, sizeof kVorbisIdStart) != 0 || LittleEndian32(id + 7) != 0 ||
         id[11] == 0 || LittleEndian32(id + 12) == 0)
         return;
