@@ -1,7 +1,3 @@
-// The drawing primitives on a tiny surface, exact pixels: rectangles, ovals
-// (against a per-pixel reference), background copies and pictures, each
-// clipped at every edge.
-
 #include "EngineTestSupport.h"
 #include "ImageData.h"
 
@@ -13,7 +9,6 @@
 #include <climits>
 #include <cstdio>
 #include <random>
-#include <string>
 #include <tuple>
 #include <vector>
 
@@ -34,8 +29,7 @@ uint32_t Loaded(int x, int y)
 }
 
 struct DrawingTest : EngineTest<> {
-    // Runs draw(a, b, c, d) with each case's arguments on a paper foreground; exactly
-    // the case's pixels must change.
+    // Runs draw(a, b, c, d) per case on a paper foreground: exactly the case's pixels change.
     template <typename Draw>
     void Check(const std::vector<Case>& cases, Draw draw)
     {
@@ -48,18 +42,15 @@ struct DrawingTest : EngineTest<> {
     }
 };
 
-TEST_F(DrawingTest, RectangleTakesCornersInAnyOrderAndClipsAtEachEdge)
+TEST_F(DrawingTest, RectanglesAndBackgroundCopiesAreClippedAtEachEdge)
 {
+    // Corners in any order.
     Check({{{10, 8, 5, 3}, RectPixels(5, 3, 10, 8)}, {{7, 4, 7, 4}, RectPixels(7, 4, 7, 4)},
            {{-3, -2, 2, 1}, RectPixels(0, 0, 2, 1)}, {{14, 10, 20, 30}, RectPixels(14, 10, 15, 11)},
            // Wholly beside each edge: the clipped span would run backwards.
            {{-9, 2, -2, 4}, kNone}, {{kWidth + 2, 2, kWidth + 5, 4}, kNone},
            {{2, -5, 4, -1}, kNone}, {{2, kHeight, 4, kHeight + 3}, kNone}},
           [&](int x1, int y1, int x2, int y2) { engine.DrawFilledRectangle(x1, y1, x2, y2, kInk); });
-}
-
-TEST_F(DrawingTest, BackgroundCopyIsClippedToTheSurfaces)
-{
     SDL_FillRect(engine.GetBackground(), nullptr, kInk);
     // x, y, width, height: a part off the left never wraps onto the row above, and the
     // widest region does not overflow.
@@ -72,8 +63,7 @@ TEST_F(DrawingTest, BackgroundCopyIsClippedToTheSurfaces)
 
 TEST_F(DrawingTest, FillsStopAtTheScreenHeightAndAtTheSurfaceBottom)
 {
-    // Surfaces over the top rows of a block taller than the screen, one of them
-    // taller than the screen too, one shorter: only the rows in both may change.
+    // Surfaces over a block taller than the screen, one taller, one shorter: only rows in both change.
     for (int rows : {kHeight + 4, 5}) {
         std::vector<uint32_t> block(kWidth * (kHeight + 4), kPaper);
         SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormatFrom(block.data(), kWidth, rows, 32, kWidth * 4,
@@ -101,7 +91,6 @@ TEST_F(DrawingTest, ImagesAreClippedToSurfaceAndPictureAndDrawNothingWithoutPixe
     ASSERT_TRUE(image.LoadImage(path.c_str()));
     std::remove(path.c_str());
 
-    // Masked or not, source region, destination, and the pixels drawn.
     const std::tuple<bool, SDL_Rect, SDL_Point, PixelSet> cases[] = {
         {false, {0, 0, 4, 3}, {1, 1}, RectPixels(1, 1, 4, 3)},
         {false, {0, 0, 4, 3}, {-1, -2}, RectPixels(0, 0, 2, 0)},       // negative destination
@@ -151,7 +140,6 @@ TEST(OvalSpans, MatchThePerPixelTestOnRandomCorners)
     ASSERT_EQ(engine.Initialise("Vaultrun test", kSide, kSide, nullptr, 0), 0);
     SDL_Surface* expected = SDL_CreateRGBSurfaceWithFormat(0, kSide, kSide, 32, SDL_PIXELFORMAT_ARGB8888);
     std::mt19937 random(20261207);
-    // Mostly near and across the edges, a few far off or huge.
     std::uniform_int_distribution<int> near(-40, kSide + 40);
     std::uniform_int_distribution<int> far(INT_MIN, INT_MAX);
     std::uniform_int_distribution<int> pick(0, 9);

@@ -13,15 +13,13 @@ constexpr int kWidth = 16;
 constexpr int kHeight = 12;
 
 // Opens the engine's protected state to the tests.
-class TestEngine : public BaseEngine {
-public:
+struct TestEngine : BaseEngine {
     using BaseEngine::exitCode, BaseEngine::nextTickTime, BaseEngine::renderer, BaseEngine::timeOffset;
 };
 
 // An engine started on a kWidth x kHeight window, its window's own events gone.
 template <typename Engine = TestEngine>
-class EngineTest : public ::testing::Test {
-protected:
+struct EngineTest : ::testing::Test {
     void SetUp() override
     {
         ASSERT_EQ(engine.Initialise("Vaultrun test", kWidth, kHeight, nullptr, 0), 0);
@@ -54,7 +52,7 @@ inline PixelSet PixelsOtherThan(SDL_Surface* surface, uint32_t colour)
     return found;
 }
 
-// The pixels of the inclusive rectangle; none when left > right or top > bottom.
+// The pixels of the inclusive rectangle; none when it runs backwards.
 inline PixelSet RectPixels(int left, int top, int right, int bottom)
 {
     PixelSet pixels;

@@ -1,5 +1,3 @@
-// Picture headers read before decoding, and the pictures LoadImage refuses on their strength.
-
 #include "GameAssets.h"
 #include "ImageData.h"
 #include "PictureHeader.h"
@@ -20,8 +18,7 @@
 
 namespace {
 
-// Far longer than any open of a plain file takes: a named pipe waits for ever.
-constexpr unsigned kHangSeconds = 10;
+constexpr unsigned kHangSeconds = 10;  // far longer than any open of a plain file takes
 
 std::string Png(uint32_t width, uint32_t height, const char* firstChunk = "IHDR")
 {
@@ -56,80 +53,62 @@ TEST(PictureHeader, ReadsTheSizeAPngOrGifClaims)
         {"png", Png(25, 30), Format::Png, 25, 30},
         {"png, widest field", Png(0xFFFFFFFF, 1), Format::Png, 0xFFFFFFFF, 1},
         {"png, first chunk not IHDR", Png(1, 1, "IDAT"), Format::Png, 0, 0},
-        {"png, signature only", Png(1, 1).substr(0, 8), Format::Png, 0, 0},
         {"png, cut inside IHDR", Png(1, 1).substr(0, 20), Format::Png, 0, 0},
         {"gif, image inside the screen", Gif(10, 20, 0, "", 8, 5), Format::Gif, 10, 20},
         {"gif, image past the screen", Gif(10, 20, 0, "", 30, 5), Format::Gif, 30, 20},
         {"gif, colour table and extensions before a huge image",
          Gif(1, 1, '\x81', fourColours + graphicControl + comment, 60000, 60000), Format::Gif, 60000, 60000},
-        {"gif, huge screen", Gif(65535, 2, 0, "", 1, 1), Format::Gif, 65535, 2},
         {"gif, the trailer before any image", "GIF87a" + Le16(1) + Le16(1) + std::string(3, '\0') + ";",
          Format::Gif, 0, 0},
         {"gif, cut inside an extension", Gif(1, 1, 0, comment, 1, 1).substr(0, 17), Format::Gif, 0, 0},
         {"gif, colour table past the end", Gif(1, 1, '\x87', "", 1, 1).substr(0, 13), Format::Gif, 0, 0},
-        {"bmp", "BM\x36\0\0\0\0\0\0\0", Format::Unknown, 0, 0},
         {"text", "<svg width='99999'>", Format::Unknown, 0, 0},
         {"five bytes", "GIF89", Format::Unknown, 0, 0},
-        {"nothing", "", Format::Unknown, 0, 0},
     };
     for (const auto& [name, bytes, format, width, height] : cases) {
         SDL_RWops* source = SDL_RWFromConstMem(bytes.data(), static_cast<int>(bytes.size()));
         const PictureHeader header = PictureHeader::Read(source);
-        if (source)
-            SDL_RWclose(source);
+        SDL_RWclose(source);
         EXPECT_EQ(header.format, format) << name;
         EXPECT_EQ(header.sized, width > 0) << name;
-        if (header.sized) {
-            EXPECT_EQ(std::pair(header.width, header.height), std::pair(width, height)) << name;
-        }
+        EXPECT_EQ(std::pair(header.width, header.height), header.sized ? std::pair(width, height) : std::pair(0u, 0u))
+            << name;
     }
 }
 
 TEST(PictureHeader, LoadImageRefusesPicturesPast2048AndAnythingButPlainPngAndGif)
 {
-    // Real pictures at the limit and one pixel past it; files whose headers
-    // claim far more than memory holds; other formats; pictures cut short,
-    // which pass the header check but do not decode; a named pipe.
     const auto save = [](const char* name, const std::string& bytes) {
         const std::string path = testing::TempDir() + name;
         std::ofstream(path, std::ios::binary) << bytes;
         return path;
     };
-    const auto picture = [](const char* name, int width, int height, bool asBmp = false) {
+    const auto picture = [](const char* name, int width, int height) {
         SDL_Surface* blank = SDL_CreateRGBSurfaceWithFormat(0, width, height, 32, SDL_PIXELFORMAT_ARGB8888);
         const std::string path = testing::TempDir() + name;
-        asBmp ? SDL_SaveBMP(blank, path.c_str()) : IMG_SavePNG(blank, path.c_str());
+        IMG_SavePNG(blank, path.c_str());
         SDL_FreeSurface(blank);
         return path;
     };
-    const auto cutShort = [](const std::string& path, const char* name, size_t dropped) {
-        std::ifstream whole(path, std::ios::binary);
-        const std::string bytes{std::istreambuf_iterator<char>(whole), {}};
-        const std::string cut = testing::TempDir() + name;
-        std::ofstream(cut, std::ios::binary) << bytes.substr(0, bytes.size() - dropped);
-        return cut;
-    };
+    std::ifstream backdrop(VAULTRUN_BINARY_DIR "/data/" + std::string(GameAssets::kTitleScreenPicture.file),
+                           std::ios::binary);
+    const std::string gif{std::istreambuf_iterator<char>(backdrop), {}};
     const std::string pipe = testing::TempDir() + "vaultrun-pipe.png";
     std::remove(pipe.c_str());
     ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
-    const std::string backdrop = VAULTRUN_BINARY_DIR "/data/" + std::string(GameAssets::kTitleScreenPicture.file);
-    // The file, whether it loads, and how its line on standard error goes on
-    // after "Picture FILE " (none: no line).
+    // The file, whether it loads, and its line on standard error after "Picture FILE " (none: no line).
     const std::tuple<std::string, bool, std::string> cases[] = {
         {picture("vaultrun-wide.png", 2048, 1), true, ""},
-        {picture("vaultrun-tall.png", 1, 2048), true, ""},
         {picture("vaultrun-too-wide.png", 2049, 1), false, "refused: 2049 x 1 is larger than 2048 x 2048\n"},
         {picture("vaultrun-too-tall.png", 1, 2049), false, "refused: 1 x 2049 is larger than 2048 x 2048\n"},
-        {save("vaultrun-huge.png", Png(30000, 30000)), false, "refused: 30000 x 30000 is larger than 2048 x 2048\n"},
         {save("vaultrun-huge.gif", Gif(2, 2, 0, "", 60000, 60000)), false,
          "refused: 60000 x 60000 is larger than 2048 x 2048\n"},
         {save("vaultrun-no-image.gif", Gif(2, 2, 0, "", 1, 1).substr(0, 13)), false,
          "refused: its size cannot be read\n"},
-        {picture("vaultrun-picture.bmp", 2, 2, true), false, "refused: not a PNG or GIF file\n"},
-        {save("vaultrun-text.png", "This is not what it seems to be.\n"), false, "refused: not a PNG or GIF file\n"},
+        {save("vaultrun-picture.bmp", "BM\x36\0\0\0\0\0\0\0"), false, "refused: not a PNG or GIF file\n"},
         {pipe, false, "refused: not a plain file\n"},
-        {cutShort(picture("vaultrun-whole.png", 40, 30), "vaultrun-cut.png", 20), false, "could not be decoded: "},
-        {cutShort(backdrop, "vaultrun-cut.gif", 20), false, "could not be decoded: "},
+        {save("vaultrun-cut.png", Png(40, 30)), false, "could not be decoded: "},
+        {save("vaultrun-cut.gif", gif.substr(0, gif.size() - 20)), false, "could not be decoded: "},
         {testing::TempDir() + "vaultrun-missing.png", false, ""},
     };
     for (const auto& [path, loads, why] : cases) {
@@ -138,7 +117,6 @@ TEST(PictureHeader, LoadImageRefusesPicturesPast2048AndAnythingButPlainPngAndGif
         alarm(kHangSeconds);
         EXPECT_EQ(image.LoadImage(path.c_str()), loads) << path;
         alarm(0);
-        // The decoder's own line, if any, comes first.
         const std::string said = testing::internal::GetCapturedStderr();
         if (why.empty())
             EXPECT_EQ(said, "") << path;
@@ -146,5 +124,4 @@ TEST(PictureHeader, LoadImageRefusesPicturesPast2048AndAnythingButPlainPngAndGif
             EXPECT_NE(said.find("Picture " + path + " " + why), std::string::npos) << path << ": " << said;
         std::remove(path.c_str());
     }
-    std::remove((testing::TempDir() + "vaultrun-whole.png").c_str());
 }

@@ -1,7 +1,3 @@
-// Fonts opened once per name and size; a kept line of text draws the same
-// pixels as a freshly rendered one, and is rendered again only when its text,
-// colour or font changes.
-
 #include "EngineTestSupport.h"
 #include "FontStore.h"
 #include "TextLine.h"
@@ -19,8 +15,7 @@ namespace {
 const std::string kFont = VAULTRUN_TEST_FONT;
 const std::string kMissing = "no-such-font.ttf";
 const std::string kFailed = "Font loading failed.\n";
-// Far longer than any open of a plain file takes: the open waits for ever.
-constexpr unsigned kHangSeconds = 10;
+constexpr unsigned kHangSeconds = 10;  // far longer than any open of a plain file takes
 
 std::string Line(const char* what, int size, const std::string& name)
 {
@@ -29,7 +24,6 @@ std::string Line(const char* what, int size, const std::string& name)
 
 TEST(FontStore, EachNameAndSizeIsOpenedOnceAndAFailedLoadIsNotRetried)
 {
-    // A named pipe would hold the open until a writer comes: never, here.
     const std::string pipe = testing::TempDir() + "vaultrun-font-pipe.ttf";
     std::remove(pipe.c_str());
     ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
@@ -61,20 +55,6 @@ TEST(FontStore, EachNameAndSizeIsOpenedOnceAndAFailedLoadIsNotRetried)
     EXPECT_NE(errors.find("Font " + pipe + " refused: not a plain file\n"), std::string::npos) << errors;
 }
 
-TEST(FontStore, RecordsStayPutAsTheStoreGrows)
-{
-    FontStore store;  // not ready: nothing is opened, every request just adds a record
-    std::vector<FontRecord*> records;
-    testing::internal::CaptureStdout();
-    for (int size = 1; size <= 21; ++size)  // one past the twenty it starts with
-        records.push_back(store.GetFont(kFont.c_str(), size));
-    testing::internal::GetCapturedStdout();
-    for (int i = 0; i < 21; ++i) {
-        EXPECT_EQ(store.GetRecord(i), records[i]);
-        EXPECT_EQ(records[i]->size, i + 1);
-    }
-}
-
 std::vector<uint32_t> Pixels(SDL_Surface* surface)
 {
     const auto* words = static_cast<const uint32_t*>(surface->pixels);
@@ -90,8 +70,7 @@ TEST(TextLine, DrawsWhatDrawTextDrawsAndRendersOnlyOnChange)
     testing::internal::GetCapturedStdout();
     SDL_Surface* foreground = engine.GetForeground();
 
-    // Each call in turn: text, colour, font (null: the default), and whether
-    // the line renders anew for it.
+    // Each call in turn: text, colour, font (null: the default), and whether it renders anew.
     const std::tuple<const char*, unsigned int, FontRecord*, bool> calls[] = {
         {"Time: 12", 0xFFFFFF, nullptr, true},  {"Time: 12", 0xFFFFFF, nullptr, false},
         {"Time: 13", 0xFFFFFF, nullptr, true},  {"Time: 13", 0xFF0000, nullptr, true},
