@@ -22,7 +22,8 @@ struct Counts {
     long sdl = 0;     // SDL_malloc, SDL_calloc, SDL_realloc: SDL, SDL_image, SDL_ttf
 };
 
-bool counting = false;
+// The game's own thread only: the audio thread decodes the streamed music meanwhile.
+thread_local bool counting = false;
 Counts counted;
 
 // SDL's own functions stay underneath, so memory taken before the switch is freed alike.
