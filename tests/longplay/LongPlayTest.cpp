@@ -3,26 +3,18 @@
 // rebuilds the roster inside a running pass. Nothing may leak or grow.
 
 #include "GameAssets.h"
+#include "GameFixture.h"
 #include "InputScript.h"
-#include "Tqz41kMain.h"
-#include "Tqz41kPlayer.h"
 
-#include <SDL.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <optional>
 #include <random>
-#include <string>
-#include <vector>
-
-#include <fcntl.h>
-#include <unistd.h>
 
 #ifdef __SANITIZE_ADDRESS__
 #include <sanitizer/lsan_interface.h>
@@ -34,15 +26,11 @@ extern "C" size_t __sanitizer_get_current_allocated_bytes();
 
 namespace {
 
-namespace fs = std::filesystem;
-
 constexpr int kCycles = 4;
 constexpr int kRandomTicksPerCycle = 6000;
 constexpr int kLongestHoldTicks = 60;
-constexpr unsigned kSeed = 0x5eed2024;
-constexpr unsigned kStrayKeyOdds = 64;      // one pass in this many taps a stray key
-constexpr int kQueueWarmUpEvents = 32;      // more than one pass below ever queues
-int clockMs = 0;  // set pass by pass: the same digits (and cached glyphs) on any machine
+constexpr unsigned kStrayKeyOdds = 64;  // one pass in this many taps a stray key
+constexpr int kQueueWarmUpEvents = 32;  // more than one pass below ever queues
 
 // Exact with glibc's per-thread cache of freed chunks off, as ctest runs this.
 std::optional<size_t> HeapInUse()
@@ -61,16 +49,16 @@ std::optional<size_t> HeapInUse()
 InputScript RandomRun(std::mt19937& rng, int ticks)
 {
     std::uniform_int_distribution<int> holdTicks(1, kLongestHoldTicks);
-    std::ofstream file("random-run.txt");
+    std::string text;
     for (int hold = 0; ticks > 0; ticks -= hold) {
         hold = std::min(holdTicks(rng), ticks);
         std::string held;
         for (char arrow : {'U', 'D', 'L', 'R'})
             if (rng() % 2)
                 held += arrow;
-        file << hold << ' ' << (held.empty() ? "-" : held) << '\n';
+        text += std::to_string(hold) + ' ' + (held.empty() ? "-" : held) + '\n';
     }
-    file.close();
+    std::ofstream("random-run.txt") << text;
     return InputScript::Load("random-run.txt");
 }
 
@@ -80,88 +68,53 @@ void Tap(int keyCode)
     InputScript::PushKey(keyCode, false);
 }
 
-// Ends a run where it stands: two pixels short of the chest with the last key to take.
-bool WinFromAnywhere(Tqz41kMain& game)
-{
-    if (game.GetGameState() != Tqz41kMain::StatePlaying)
-        return true;
-    auto& player = dynamic_cast<Tqz41kPlayer&>(*game.GetDisplayableObject(0));
-    player.SetState({730, 60, false, false, 1});
-    player.CollectKey();
-    InputScript::PushKey(SDLK_RIGHT, true);
-    game.RunPass(clockMs += InputScript::kPassMs);
-    InputScript::PushKey(SDLK_RIGHT, false);
-    return game.GetGameState() == Tqz41kMain::StateWon;
-}
+using LongPlay = GameFixture;
 
-struct Outcome {
-    std::string failure;
-    std::optional<size_t> heapAfterFirstWin;
-    std::optional<size_t> heapAfterLastWin;
-};
+}  // namespace
 
-Outcome PlayLong()
+TEST_F(LongPlay, RandomPlayAndRepeatedWinsKeepMemoryFlat)
 {
-    std::mt19937 rng{kSeed};
+    std::filesystem::copy(VAULTRUN_BINARY_DIR "/data", ".", std::filesystem::copy_options::recursive);
+    std::filesystem::remove("Score.txt");  // any best time `make play` left there
+    std::mt19937 rng{0x5eed2024};
     std::vector<InputScript> randomRuns;
     for (int cycle = 0; cycle < kCycles; ++cycle)
         randomRuns.push_back(RandomRun(rng, kRandomTicksPerCycle));
 
-    Outcome outcome;
-    const auto failed = [&outcome](const std::string& why) {
-        outcome.failure = why;
-        return outcome;
-    };
-    Tqz41kMain game;
-    if (game.Initialise(GameAssets::kWindowTitle, GameAssets::kWindowWidth, GameAssets::kWindowHeight,
-                        GameAssets::kFontFile, GameAssets::kFontSize) != 0)
-        return failed("the game did not start");
+    // The console chatter runs to megabytes: captured to a file, then dropped.
+    testing::internal::CaptureStdout();
+    mixer = std::make_unique<AudioMixer>();
+    Open({}, GameAssets::kFontFile);
     // SDL keeps every event-queue entry it ever needed: reach the deepest first.
     for (int event = 0; event < kQueueWarmUpEvents; ++event)
         InputScript::PushKey('x', false);
-    game.RunPass(clockMs += InputScript::kPassMs);
-
+    Pass();
     const auto strayKeys = [&] {
-        if (game.GetGameState() != Tqz41kMain::StatePlaying)
+        if (game->GetGameState() != Tqz41kMain::StatePlaying)
             Tap(SDLK_SPACE);
         else if (rng() % kStrayKeyOdds == 0)
             Tap(rng() % 2 ? int{SDLK_SPACE} : 'x');
     };
+    std::optional<size_t> heapAfterFirstWin;
     for (int cycle = 0; cycle < kCycles; ++cycle) {
-        randomRuns[cycle].Play(game, clockMs, SDLK_SPACE, strayKeys);
-        if (!WinFromAnywhere(game))
-            return failed("the walk into the open chest did not win, cycle " + std::to_string(cycle));
+        randomRuns[cycle].Play(*game, now, SDLK_SPACE, strayKeys);
+        if (game->GetGameState() == Tqz41kMain::StatePlaying) {
+            Place(730, 60, 1);  // two pixels short of the chest with the last key to take
+            Player().CollectKey();
+            InputScript::PushKey(SDLK_RIGHT, true);
+            Pass();
+            InputScript::PushKey(SDLK_RIGHT, false);
+        }
+        ASSERT_EQ(game->GetGameState(), Tqz41kMain::StateWon) << "cycle " << cycle;
         // From the second on: the audio library keeps 16 bytes more once, in the second run.
-        (cycle == 1 ? outcome.heapAfterFirstWin : outcome.heapAfterLastWin) = HeapInUse();
+        if (cycle == 1)
+            heapAfterFirstWin = HeapInUse();
     }
-    game.Deinitialise();
-    return outcome;
-}
-
-}  // namespace
-
-TEST(LongPlay, RandomPlayAndRepeatedWinsKeepMemoryFlat)
-{
-    // A copy of the data folder without any best time `make play` left there.
-    const fs::path folder = VAULTRUN_BINARY_DIR "/tests/longplay/play";
-    fs::remove_all(folder);
-    fs::copy(VAULTRUN_BINARY_DIR "/data", folder);
-    fs::remove(folder / "Score.txt");
-    fs::current_path(folder);
-
-    // The console chatter runs to megabytes: it goes to /dev/null.
-    std::fflush(stdout);
-    const int console = dup(STDOUT_FILENO);
-    const int sink = open("/dev/null", O_WRONLY);
-    dup2(sink, STDOUT_FILENO);
-    close(sink);
-    const Outcome outcome = PlayLong();
-    std::fflush(stdout);
-    dup2(console, STDOUT_FILENO);
-    close(console);
-    ASSERT_EQ(outcome.failure, "");
-    if (outcome.heapAfterFirstWin && outcome.heapAfterLastWin) {
-        EXPECT_LE(*outcome.heapAfterLastWin, *outcome.heapAfterFirstWin);
+    const std::optional<size_t> heapAfterLastWin = HeapInUse();
+    game->Deinitialise();
+    testing::internal::GetCapturedStdout();
+    if (heapAfterFirstWin && heapAfterLastWin) {
+        EXPECT_LE(*heapAfterLastWin, *heapAfterFirstWin);
     }
 #ifdef __SANITIZE_ADDRESS__
     EXPECT_EQ(__lsan_do_recoverable_leak_check(), 0);
