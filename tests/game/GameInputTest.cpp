@@ -13,13 +13,8 @@ namespace {
 // A key pressed and let go, with the modifiers held.
 void Tap(SDL_Keycode key, Uint16 modifiers = KMOD_NONE)
 {
-    for (const bool down : {true, false}) {
-        SDL_Event event{};
-        event.type = down ? SDL_KEYDOWN : SDL_KEYUP;
-        event.key.state = down ? SDL_PRESSED : SDL_RELEASED;
-        event.key.keysym = {SDL_SCANCODE_UNKNOWN, key, modifiers, 0};
-        SDL_PushEvent(&event);
-    }
+    InputScript::PushKey(key, true, modifiers);
+    InputScript::PushKey(key, false, modifiers);
 }
 }  // namespace
 
