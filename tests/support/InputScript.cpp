@@ -41,12 +41,13 @@ int InputScript::TotalTicks() const
                            [](int sum, const Stretch& s) { return sum + s.ticks; });
 }
 
-void InputScript::PushKey(int keyCode, bool down)
+void InputScript::PushKey(int keyCode, bool down, Uint16 modifiers)
 {
     SDL_Event event{};
     event.type = down ? SDL_KEYDOWN : SDL_KEYUP;
     event.key.state = down ? SDL_PRESSED : SDL_RELEASED;
     event.key.keysym.sym = keyCode;
+    event.key.keysym.mod = modifiers;
     SDL_PushEvent(&event);
 }
 

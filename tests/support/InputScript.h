@@ -19,21 +19,16 @@ public:
     // An unreadable file or line gives an empty script.
     static InputScript Load(const std::string& path);
 
-    bool IsEmpty() const { return stretches.empty(); }
     int TotalTicks() const;
 
     // Presses startKey in the first pass, then plays every stretch. now is the
-    // engine clock in milliseconds and is advanced by 15 per pass; onPass, if
-    // given, runs after each pass.
+    // engine clock in milliseconds and is advanced by 15 per pass; onPass runs
+    // after each pass.
     template <typename OnPass>
     void Play(BaseEngine& engine, int& now, int startKey, OnPass onPass) const;
-    void Play(BaseEngine& engine, int& now, int startKey) const
-    {
-        Play(engine, now, startKey, [] {});
-    }
 
     // Pushes a key event into SDL's queue, as the window would.
-    static void PushKey(int keyCode, bool down);
+    static void PushKey(int keyCode, bool down, Uint16 modifiers = KMOD_NONE);
     // Pushes a window event (an SDL_WindowEventID) for the engine's window.
     static void PushWindowEvent(const BaseEngine& engine, Uint8 what);
     static constexpr int kPassMs = 15;
