@@ -31,11 +31,6 @@ void DisplayableObject::RedrawBackground()
 
 void DisplayableObject::DoUpdate(int) {}
 
-int DisplayableObject::Query(int)
-{
-    return 0;
-}
-
 void DisplayableObject::StoreDrawnPosition()
 {
     previousScreenX = currentScreenX;

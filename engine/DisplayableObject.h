@@ -19,7 +19,6 @@ public:
     virtual void RedrawBackground();
     // One update tick; the base object does nothing.
     virtual void DoUpdate(int time);
-    virtual int Query(int argument);
 
     void StoreDrawnPosition();
     void SetVisible(bool isVisible) { visible = isVisible; }

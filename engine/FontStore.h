@@ -34,7 +34,6 @@ public:
     void FreeFonts();
 
     int GetCount() const { return static_cast<int>(records.size()); }
-    FontRecord* GetRecord(int index) const { return records[index].get(); }
 
 private:
     static constexpr int kInitialCapacity = 20;

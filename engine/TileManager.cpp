@@ -84,8 +84,3 @@ void TileManager::DrawTile(BaseEngine* engine, SDL_Surface* surface, int mapX, i
     if (IsInMap(mapX, mapY))
         DrawTileAt(engine, surface, mapX, mapY, screenX, screenY);
 }
-
-void TileManager::DrawTileInPlace(BaseEngine* engine, SDL_Surface* surface, int mapX, int mapY)
-{
-    DrawTile(engine, surface, mapX, mapY, ScreenXForMapX(mapX), ScreenYForMapY(mapY));
-}

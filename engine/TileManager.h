@@ -46,7 +46,6 @@ public:
                             int screenX, int screenY);
     virtual void DrawTile(BaseEngine* engine, SDL_Surface* surface, int mapX, int mapY,
                           int screenX, int screenY);
-    virtual void DrawTileInPlace(BaseEngine* engine, SDL_Surface* surface, int mapX, int mapY);
 
     int GetMapWidth() const { return mapWidth; }
     int GetMapHeight() const { return mapHeight; }

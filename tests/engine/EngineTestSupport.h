@@ -6,7 +6,10 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <fstream>
+#include <iterator>
 #include <set>
+#include <string>
 #include <utility>
 
 constexpr int kWidth = 16;
@@ -60,4 +63,10 @@ inline PixelSet RectPixels(int left, int top, int right, int bottom)
         for (int x = left; x <= right; ++x)
             pixels.insert({x, y});
     return pixels;
+}
+
+inline std::string ReadBytes(const std::string& path)
+{
+    std::ifstream file(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(file), {}};
 }

@@ -1,3 +1,4 @@
+#include "EngineTestSupport.h"
 #include "GameAssets.h"
 #include "ImageData.h"
 #include "PictureHeader.h"
@@ -8,7 +9,6 @@
 
 #include <cstdio>
 #include <fstream>
-#include <iterator>
 #include <string>
 #include <tuple>
 #include <utility>
@@ -90,9 +90,7 @@ TEST(PictureHeader, LoadImageRefusesPicturesPast2048AndAnythingButPlainPngAndGif
         SDL_FreeSurface(blank);
         return path;
     };
-    std::ifstream backdrop(VAULTRUN_BINARY_DIR "/data/" + std::string(GameAssets::kTitleScreenPicture.file),
-                           std::ios::binary);
-    const std::string gif{std::istreambuf_iterator<char>(backdrop), {}};
+    const std::string gif = ReadBytes(VAULTRUN_BINARY_DIR "/data/" + std::string(GameAssets::kTitleScreenPicture.file));
     const std::string pipe = testing::TempDir() + "vaultrun-pipe.png";
     std::remove(pipe.c_str());
     ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);

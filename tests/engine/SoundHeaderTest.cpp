@@ -1,19 +1,12 @@
+#include "EngineTestSupport.h"
 #include "SoundHeader.h"
 
 #include <SDL.h>
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
 #include <string>
 
 namespace {
-
-std::string ReadBytes(const std::string& path)
-{
-    std::ifstream file(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(file), {}};
-}
 
 std::string Le(uint32_t value, int bytes)
 {
