@@ -3,6 +3,7 @@
 // in tests/content/levels made to show one thing each.
 
 #include "InputScript.h"
+#include "TestFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -12,7 +13,6 @@
 #include <filesystem>
 #include <fstream>
 #include <initializer_list>
-#include <iterator>
 #include <string>
 #include <thread>
 
@@ -22,16 +22,10 @@
 namespace {
 namespace fs = std::filesystem;
 
-std::string Contents(const fs::path& path)
-{
-    std::ifstream file(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(file), {}};
-}
-
 const std::string kLevels = VAULTRUN_SOURCE_DIR "/tests/content/levels/";
 const std::string kRecordedRun = VAULTRUN_SOURCE_DIR "/tests/game/data/winning-run.txt";
 // 15 cells and a line feed a row.
-const std::string kShipped = Contents(VAULTRUN_SOURCE_DIR "/data/level1.txt");
+const std::string kShipped = ReadBytes(VAULTRUN_SOURCE_DIR "/data/level1.txt");
 
 // Ladders everywhere but the chest: with traps the search grows for a minute
 // and past 500 MB before it gives up.
@@ -62,7 +56,7 @@ protected:
         const std::string log = folder.string() + ".log";
         const int status = std::system(("cd '" + folder.string() + "' && '" VAULTRUN_LEVELCHECK "' " +
                                         options + " " + file + " >'" + log + "' 2>&1").c_str());
-        output = Contents(log);
+        output = ReadBytes(log);
         fs::remove(log);
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
@@ -96,7 +90,7 @@ TEST_F(LevelCheck, ShippedLevelIsWinnableAndTheBestTimeStaysUntouched)
               "key 5 at (40, 220): taken after 674 ticks\n"
               "chest: opened and reached after 1936 ticks (29.04 s at 15 ms a tick), traps ignored\n"
               "level1.txt: winnable\n");
-    EXPECT_EQ(Contents(folder / "Score.txt"), "100");
+    EXPECT_EQ(ReadBytes(folder / "Score.txt"), "100");
     EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 2);
 }
 
@@ -118,7 +112,7 @@ TEST_F(LevelCheck, ShippedLevelRouteIsTheRecordedWinningRunWhichVerifyProves)
 {
     EXPECT_EQ(Check("level1.txt", kShipped, "--route"), 0);
     // The header names the game's version: compared from the line after it.
-    const std::string recorded = Contents(kRecordedRun);
+    const std::string recorded = ReadBytes(kRecordedRun);
     EXPECT_EQ(output.substr(0, output.find(" 1.")), "vaultrun-replay 1") << output;
     EXPECT_EQ(output.substr(output.find('\n')), recorded.substr(recorded.find('\n')));
     EXPECT_EQ(InputScript::Load(kRecordedRun).TotalTicks(), 2028);
@@ -166,7 +160,7 @@ TEST_F(LevelCheck, NamesWhatIsOutOfReach)
 // ladder that ends under grass.
 TEST_F(LevelCheck, TrapsRisingThroughAFloorAndOtherSlipsAreWarnedOf)
 {
-    EXPECT_EQ(Check("over.txt", Contents(kLevels + "floor-over-traps.txt"), "--traps"), 1);
+    EXPECT_EQ(Check("over.txt", ReadBytes(kLevels + "floor-over-traps.txt"), "--traps"), 1);
     ExpectPrinted({"over.txt:5:3: warning: a trap comes up through this floor and hits a player "
                    "standing still on it (x 126 to 160, y 210)\n",
                    "over.txt:5:8: warning: a trap comes up through this floor and hits a player "
@@ -186,7 +180,7 @@ TEST_F(LevelCheck, TrapsRisingThroughAFloorAndOtherSlipsAreWarnedOf)
 // the 71 safe phases in 71 - 27 + 1 = 45 ways.
 TEST_F(LevelCheck, AWalkUnderATrapHasAWindowOfKnownWidth)
 {
-    EXPECT_EQ(Check("window.txt", Contents(kLevels + "one-timed-trap.txt"), "--traps"), 0);
+    EXPECT_EQ(Check("window.txt", ReadBytes(kLevels + "one-timed-trap.txt"), "--traps"), 0);
     ExpectPrinted({"standing hazards: none; 2 cells under a trap's stroke\n",
                    "tightest window: 45 ticks (675 ms of the traps' 108-tick cycle), leaving (134, 510)",
                    "window.txt: winnable with traps\n"});
@@ -195,7 +189,7 @@ TEST_F(LevelCheck, AWalkUnderATrapHasAWindowOfKnownWidth)
 // The only way up is a ladder through a trap's stroke, which always fills part of it.
 TEST_F(LevelCheck, AClimbThroughATrapIsWonOnlyWithoutTraps)
 {
-    const std::string level = Contents(kLevels + "climb-through-a-trap.txt");
+    const std::string level = ReadBytes(kLevels + "climb-through-a-trap.txt");
     EXPECT_EQ(Check("climb.txt", level), 0);
     EXPECT_EQ(Check("climb.txt", level, "--traps"), 1);
     ExpectPrinted({"key 4 at (90, 70): out of reach\n",
@@ -214,7 +208,7 @@ TEST_F(LevelCheck, RefusesWhatItCannotCheckAndEscapesStrayBytes)
     EXPECT_EQ(Check("ladders.txt", "", "--traps --max-memory=8"), 2);
     ExpectPrinted({"vaultrun-levelcheck: ladders.txt: cannot check: too large to search (more than 8 MB)\n"});
     EXPECT_EQ(output.find("winnable"), std::string::npos) << output;
-    EXPECT_EQ(Contents(folder / "Score.txt"), "100");
+    EXPECT_EQ(ReadBytes(folder / "Score.txt"), "100");
 
     EXPECT_EQ(Check("bytes.txt", std::string("dd\0\x1b" "d\n", 6)), 1);
     ExpectPrinted({"bytes.txt:1:3: warning: '\\x00' is no tile: drawn as sky, but solid to the player\n",

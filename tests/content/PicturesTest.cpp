@@ -3,22 +3,15 @@
 
 #include "GameAssets.h"
 #include "ImageData.h"
+#include "TestFiles.h"
 
 #include <SDL_ttf.h>
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
 #include <string>
 
 namespace {
 const std::string kData = VAULTRUN_BINARY_DIR "/data/";
-
-std::string ReadFile(const std::string& path)
-{
-    std::ifstream file(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(file), {}};
-}
 
 }  // namespace
 
@@ -28,7 +21,7 @@ TEST(Pictures, LoadWithTheirSizeFormatAndTransparency)
     for (const GameAssets::Picture& picture : GameAssets::kPictures) {
         SCOPED_TRACE(picture.file);
         const std::string path = kData + picture.file;
-        const std::string head = ReadFile(path).substr(0, 8);
+        const std::string head = ReadBytes(path).substr(0, 8);
         const bool gif = std::string(picture.file).find(".gif") != std::string::npos;
         EXPECT_TRUE(gif ? head.rfind("GIF87a", 0) == 0 || head.rfind("GIF89a", 0) == 0
                         : head == std::string("\x89PNG\r\n\x1a\n", 8)) << head;
@@ -61,9 +54,9 @@ TEST(DataFolder, FontFitsTheLongestLineAndComesWithItsLicence)
     TTF_CloseFont(font);
     TTF_Quit();
 
-    const std::string notice = ReadFile(kData + "NOTICE");
+    const std::string notice = ReadBytes(kData + "NOTICE");
     EXPECT_NE(notice.find("Cabin Sketch"), std::string::npos);
     EXPECT_NE(notice.find("SIL Open Font License"), std::string::npos);
-    EXPECT_NE(ReadFile(kData + "FONT-LICENCE").find("SIL OPEN FONT LICENSE Version 1.1"),
+    EXPECT_NE(ReadBytes(kData + "FONT-LICENCE").find("SIL OPEN FONT LICENSE Version 1.1"),
               std::string::npos);
 }

@@ -1,13 +1,12 @@
 #pragma once
 
 #include "BaseEngine.h"
+#include "TestFiles.h"
 
 #include <SDL.h>
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <fstream>
-#include <iterator>
 #include <set>
 #include <string>
 #include <utility>
@@ -63,10 +62,4 @@ inline PixelSet RectPixels(int left, int top, int right, int bottom)
         for (int x = left; x <= right; ++x)
             pixels.insert({x, y});
     return pixels;
-}
-
-inline std::string ReadBytes(const std::string& path)
-{
-    std::ifstream file(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(file), {}};
 }

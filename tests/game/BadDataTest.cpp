@@ -76,7 +76,7 @@ TEST_P(BadData, EveryFileSpoiledTheGamePlaysAWinAndKeepsWhatItCannotWrite)
         SpoilFile(picture.file, GetParam(), true);
     // What the game should make of the spoiled best time and setting.
     const bool folders = GetParam() == Spoil::Folder;
-    const std::string stored = fs::is_regular_file("Score.txt") ? ReadFile("Score.txt") : "";
+    const std::string stored = fs::is_regular_file("Score.txt") ? ReadBytes("Score.txt") : "";
     const int best = Tqz41kMain::ParseHiScore(stored).value_or(0);
     const char* afterMute = Tqz41kSettings::ReadSoundOn() ? "sound off\n" : "sound on\n";
     mixer = std::make_unique<AudioMixer>();
@@ -103,8 +103,8 @@ TEST_P(BadData, EveryFileSpoiledTheGamePlaysAWinAndKeepsWhatItCannotWrite)
     if (folders) {
         EXPECT_TRUE(fs::exists("Score.txt/inside") && fs::exists("Settings.txt/inside"));
     } else {
-        EXPECT_EQ(ReadFile("Score.txt"), best == 0 || best > 5 ? "5" : stored);
-        EXPECT_EQ(ReadFile("Settings.txt"), afterMute);
+        EXPECT_EQ(ReadBytes("Score.txt"), best == 0 || best > 5 ? "5" : stored);
+        EXPECT_EQ(ReadBytes("Settings.txt"), afterMute);
     }
     EXPECT_EQ(Temporaries(), std::vector<std::string>{});
 }

@@ -2,11 +2,11 @@
 
 #include "Tqz41kMain.h"
 #include "Tqz41kPlayer.h"
+#include "TestFiles.h"
 
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <iterator>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -24,12 +24,7 @@ protected:
     void TearDown() override;
 
     static void WriteFile(const char* name, std::string_view bytes) { std::ofstream(name, std::ios::binary) << bytes; }
-    static std::string ReadFile(const char* name)
-    {
-        std::ifstream file(name, std::ios::binary);
-        return {std::istreambuf_iterator<char>(file), {}};
-    }
-    static std::string ShippedLevel() { return ReadFile(VAULTRUN_SOURCE_DIR "/data/level1.txt"); }
+    static std::string ShippedLevel() { return ReadBytes(VAULTRUN_SOURCE_DIR "/data/level1.txt"); }
     // Saves' temporary files left in the folder ("Score.txt.XXXXXX" and the like).
     static std::vector<std::string> Temporaries();
 

@@ -132,7 +132,7 @@ TEST_F(GameFixture, GhostIsDrawnSeeThroughAndErasedExactly)
     Pass();
     EXPECT_EQ(game->GetGameState(), Tqz41kMain::StatePlaying);
     expectBackdrop(130, 180);
-    EXPECT_EQ(ReadFile("Settings.txt"), "sound on\nghost off\n");
+    EXPECT_EQ(ReadBytes("Settings.txt"), "sound on\nghost off\n");
 }
 
 // Backspace rebuilds the run as a win would, even a paused one.

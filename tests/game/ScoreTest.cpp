@@ -38,7 +38,7 @@ TEST_F(GameFixture, OnlyAFasterRunOrTheFirstWinWritesTheBestTimeAndTheEndScreenS
         EXPECT_EQ(game->GetHudTexts().hiScore, "Hi-Score: " + shown);
         WinRunAfter(seconds);
         const std::string kept = stored ? stored : "none";
-        EXPECT_EQ(fs::exists("Score.txt") ? ReadFile("Score.txt") : "none", best ? std::to_string(seconds) : kept);
+        EXPECT_EQ(fs::exists("Score.txt") ? ReadBytes("Score.txt") : "none", best ? std::to_string(seconds) : kept);
         EXPECT_EQ(game->GetRunTimeText(), "Your time: " + std::to_string(seconds) + " s." +
                                               (best ? " A new best!" : shown == "--" ? "" : " Best: " + shown + " s."));
         EXPECT_EQ(Temporaries(), Names{});
@@ -66,7 +66,7 @@ TEST_F(GameFixture, AFailedSaveKeepsTheStoredBestSaysSoAndLeavesNoTemporaryFile)
     waitpid(child, &status, 0);
     ASSERT_TRUE(WIFEXITED(status)) << "ended by signal " << WTERMSIG(status);
     EXPECT_EQ(WEXITSTATUS(status), 0) << "the end screen does not say that the time could not be saved";
-    EXPECT_EQ(ReadFile("Score.txt"), "40");
+    EXPECT_EQ(ReadBytes("Score.txt"), "40");
     EXPECT_EQ(Temporaries(), Names{});
 }
 
@@ -82,7 +82,7 @@ TEST_F(GameFixture, AWinDecidesOnTheBestStoredNowAndUnderTheLockOfEveryGameInThe
     // Read twice, printed once: after the roster is rebuilt.
     EXPECT_NE(console.find("*******************SCORE = 30 ***********"), std::string::npos);
     EXPECT_EQ(console.find("SCORE"), console.rfind("SCORE"));
-    EXPECT_EQ(ReadFile("Score.txt"), "30");
+    EXPECT_EQ(ReadBytes("Score.txt"), "30");
     EXPECT_STREQ(game->GetRunTimeText(), "Your time: 40 s. Best: 30 s.");
     EXPECT_EQ(game->GetHiScore(), 30);
     // Another game between its reading and its writing: this one waits a
@@ -90,7 +90,7 @@ TEST_F(GameFixture, AWinDecidesOnTheBestStoredNowAndUnderTheLockOfEveryGameInThe
     const FileLock otherGame("Score.txt.lock");
     ASSERT_TRUE(otherGame.IsHeld());
     WinRunAfter(20);
-    EXPECT_EQ(ReadFile("Score.txt"), "30");
+    EXPECT_EQ(ReadBytes("Score.txt"), "30");
     EXPECT_STREQ(game->GetRunTimeText(), "Your time: 20 s. It could not be saved.");
 }
 
@@ -100,7 +100,7 @@ TEST_F(GameFixture, SavesAreNotHeldUpByTheOldTemporaryNameNorMixedByAnotherGameS
     Begin();
     Wait(1234567);
     ASSERT_TRUE(game->WriteScore());
-    EXPECT_EQ(ReadFile("Score.txt"), "1234567");
+    EXPECT_EQ(ReadBytes("Score.txt"), "1234567");
     EXPECT_TRUE(fs::is_directory("Score.txt.tmp/held"));
     fs::remove_all("Score.txt.tmp");
     // Saved files are the owner's to write and anyone's to read.
@@ -121,7 +121,7 @@ TEST_F(GameFixture, SavesAreNotHeldUpByTheOldTemporaryNameNorMixedByAnotherGameS
     }
     for (int save = 0; save < kSaves; ++save) {
         game->WriteScore();
-        const std::string stored = ReadFile("Score.txt");
+        const std::string stored = ReadBytes("Score.txt");
         ASSERT_TRUE(stored == "1234567" || stored == "7") << stored;
     }
     int status = 0;

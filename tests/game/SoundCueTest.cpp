@@ -74,7 +74,7 @@ TEST_F(SoundCues, WatchingTheBestRunThenRacingItOneTrapCycleBehindAskingForEachE
     Passes(2028);
     EXPECT_EQ(game->GetGameState(), Tqz41kMain::StateStart);
     EXPECT_FALSE(game->IsWatching());
-    EXPECT_EQ(ReadFile("Score.txt"), "1");
+    EXPECT_EQ(ReadBytes("Score.txt"), "1");
     // Any key ends watching, and starts nothing however long it is held.
     game->KeyDown(SDLK_r);
     Pass();
@@ -104,7 +104,7 @@ TEST_F(SoundCues, WatchingTheBestRunThenRacingItOneTrapCycleBehindAskingForEachE
     ASSERT_EQ(game->GetGameState(), Tqz41kMain::StateWon);
     EXPECT_EQ(splits, std::set<std::string>{"+1.6 s"});
     EXPECT_STREQ(game->GetRunTimeText(), "Your time: 32 s. Best: 1 s.");
-    EXPECT_EQ(ReadFile("Best.replay"), ReadFile(winningRun.c_str()));
+    EXPECT_EQ(ReadBytes("Best.replay"), ReadBytes(winningRun.c_str()));
     heard.erase(std::remove(heard.begin(), heard.end(), Files::TrapSlam), heard.end());
     EXPECT_THAT(heard, ElementsAre(Files::RunStart, Files::KeyTaken, Files::KeyTaken, Files::KeyTaken,
                                    Files::KeyTaken, Files::ChestUnlock, Files::RunWon));
@@ -120,7 +120,7 @@ TEST_F(SoundCues, MuteSilencesAWholeRunNeverStartsOneAndIsRememberedUntilPressed
     PressMute();  // that M starts nothing and its repeat toggles nothing: the command keys' tests
     PressMute(false);
     EXPECT_TRUE(game->GetAudio().IsMuted());
-    EXPECT_EQ(ReadFile(Tqz41kSettings::FileName), "sound off\n");
+    EXPECT_EQ(ReadBytes(Tqz41kSettings::FileName), "sound off\n");
     game->StartRun();
     Place(130, 240);
     Ticks(200);
@@ -134,7 +134,7 @@ TEST_F(SoundCues, MuteSilencesAWholeRunNeverStartsOneAndIsRememberedUntilPressed
     EXPECT_TRUE(game->GetAudio().IsMuted());
     EXPECT_THAT(heard, IsEmpty());
     PressMute();
-    EXPECT_EQ(ReadFile(Tqz41kSettings::FileName), "sound on\n");
+    EXPECT_EQ(ReadBytes(Tqz41kSettings::FileName), "sound on\n");
     game->StartRun();
     Place(130, 240);  // overlapping the first trap, at (150, 240)
     Ticks(1);
