@@ -6,10 +6,8 @@
 #include "Synthesiser.h"
 #include "Tqz41kSoundFiles.h"
 
-#include <SDL.h>
-#include <SDL_mixer.h>
 #include <gtest/gtest.h>
-#include <sndfile.h>
+#include <sndfile.hh>
 
 #include <algorithm>
 #include <cmath>
@@ -21,37 +19,6 @@ namespace Files = Tqz41kSoundFiles;
 
 const std::string kData = VAULTRUN_BINARY_DIR "/data/";
 const std::string kSources = VAULTRUN_SOURCE_DIR "/data/sound/";
-
-struct Decoded {
-    SF_INFO info{};
-    std::vector<float> samples;
-};
-
-Decoded Decode(const std::string& path)
-{
-    Decoded decoded;
-    SNDFILE* file = sf_open(path.c_str(), SFM_READ, &decoded.info);
-    if (!file)
-        return decoded;
-    decoded.samples.resize(static_cast<size_t>(decoded.info.frames * decoded.info.channels));
-    decoded.samples.resize(static_cast<size_t>(
-        sf_readf_float(file, decoded.samples.data(), decoded.info.frames) * decoded.info.channels));
-    sf_close(file);
-    return decoded;
-}
-
-std::string Stem(const std::string& file)
-{
-    return file.substr(0, file.rfind('.'));
-}
-
-SoundScore ScoreOf(const std::string& file)
-{
-    SoundScore score;
-    std::string error;
-    EXPECT_TRUE(score.Load(kSources + Stem(file) + ".txt", error)) << error;
-    return score;
-}
 
 double Peak(const std::vector<float>& samples)
 {
@@ -70,49 +37,41 @@ TEST(Sounds, DecodeAndLoadAtTheirScoresLengthAndPeakAndTheMusicLoopsSmoothly)
 {
     AudioMixer mixer;
     ASSERT_TRUE(mixer.Open()) << "SDL's dummy audio device";
-    int rate = 0, channels = 0;
-    Uint16 format = 0;
-    ASSERT_NE(Mix_QuerySpec(&rate, &format, &channels), 0);
-    ASSERT_EQ(rate, AudioMixer::kSampleRate);
-    const int frameBytes = channels * SDL_AUDIO_BITSIZE(format) / 8;
     double together = 0.0;  // the music's peak, then the loudest effects' added
     std::vector<double> effects;
-    for (const char* file : Files::All) {
+    for (const std::string file : Files::All) {
         SCOPED_TRACE(file);
-        const bool music = file == std::string(Files::Music);
-        const SoundScore score = ScoreOf(file);
-        const Decoded sound = Decode(kData + file);
-        ASSERT_FALSE(sound.samples.empty());
-        EXPECT_EQ(sound.info.format & SF_FORMAT_TYPEMASK, music ? SF_FORMAT_OGG : SF_FORMAT_WAV);
-        EXPECT_EQ(sound.info.samplerate, AudioMixer::kSampleRate);
-        EXPECT_EQ(sound.info.channels, 1);
-        EXPECT_EQ(static_cast<size_t>(sound.info.frames), Synthesiser::FrameCount(score));
-        const double peak = Peak(sound.samples);
-        EXPECT_LT(peak, 1.0);
+        const bool music = file == Files::Music;
+        SoundScore score;
+        std::string error;
+        ASSERT_TRUE(score.Load(kSources + file.substr(0, file.rfind('.')) + ".txt", error)) << error;
+        const std::string path = kData + file;
+        SndfileHandle sound(path);
+        EXPECT_EQ(sound.format() & SF_FORMAT_TYPEMASK, music ? SF_FORMAT_OGG : SF_FORMAT_WAV);
+        EXPECT_EQ(sound.samplerate(), AudioMixer::kSampleRate);
+        ASSERT_EQ(sound.channels(), 1);
+        EXPECT_EQ(static_cast<size_t>(sound.frames()), Synthesiser::FrameCount(score));
+        std::vector<float> samples(static_cast<size_t>(sound.frames()));
+        ASSERT_EQ(sound.readf(samples.data(), sound.frames()), sound.frames());
+        const double peak = Peak(samples);
         // Vorbis is lossy: its peak may stray by a few hundredths; PCM by a 16-bit step.
         EXPECT_NEAR(peak, score.peak, music ? 0.03 : 1.0 / 32768);
         if (music) {
             together = peak;
             EXPECT_TRUE(score.loop);
-            EXPECT_GE(sound.info.frames, 20 * AudioMixer::kSampleRate);
+            EXPECT_GE(sound.frames(), 20 * AudioMixer::kSampleRate);
             // The step from the last sample to the first against the steps inside.
             std::vector<double> steps;
-            for (size_t i = 1; i < sound.samples.size(); ++i)
-                steps.push_back(std::fabs(sound.samples[i] - sound.samples[i - 1]));
+            for (size_t i = 1; i < samples.size(); ++i)
+                steps.push_back(std::fabs(samples[i] - samples[i - 1]));
             std::sort(steps.begin(), steps.end());
-            EXPECT_LE(std::fabs(sound.samples.front() - sound.samples.back()), steps[steps.size() * 99 / 100])
+            EXPECT_LE(std::fabs(samples.front() - samples.back()), steps[steps.size() * 99 / 100])
                 << "the seam steps further than 99 % of the steps inside";
         } else {
             effects.push_back(peak);
         }
-
-        EXPECT_TRUE(music ? mixer.LoadLoop(file, (kData + file).c_str()) : mixer.LoadSound(file, (kData + file).c_str()));
-        Mix_Chunk* chunk = Mix_LoadWAV((kData + file).c_str());
-        ASSERT_NE(chunk, nullptr) << Mix_GetError();
-        EXPECT_EQ(chunk->alen / frameBytes, Synthesiser::FrameCount(score));
-        Mix_FreeChunk(chunk);
+        EXPECT_TRUE(music ? mixer.LoadLoop(file.c_str(), path.c_str()) : mixer.LoadSound(file.c_str(), path.c_str()));
     }
-    mixer.Close();
     std::sort(effects.rbegin(), effects.rend());
     ASSERT_GE(effects.size(), static_cast<size_t>(AudioMixer::kEffectChannels));
     for (int i = 0; i < AudioMixer::kEffectChannels; ++i)
@@ -120,20 +79,16 @@ TEST(Sounds, DecodeAndLoadAtTheirScoresLengthAndPeakAndTheMusicLoopsSmoothly)
     EXPECT_LT(together, 1.0) << "the loop with the loudest effects at their peaks together";
 }
 
-// ---------------------------------------------------------------- generator
-
-TEST(SoundScore, PitchNamesCountSemitonesFromA440)
+// Pitch names count semitones from A4 = 69. Two beats at 60 per minute render
+// one note, then one that rings past the end: wrapped to the start in a loop.
+TEST(Synthesiser, ReadsPitchNamesRendersToItsPeakAndLengthAndWrapsALoopsRingingNotes)
 {
     const std::pair<const char*, int> pitches[] = {
         {"A4", 69}, {"C4", 60}, {"C#5", 73}, {"Bb1", 34}, {"c0", 12}, {"B9", 131},
         {"H4", -1}, {"C", -1},  {"C10", -1}, {"C#", -1},  {"Cb-1", -1}, {"", -1}};
     for (const auto& [name, pitch] : pitches)
         EXPECT_EQ(SoundScore::ParsePitch(name), pitch) << name;
-}
 
-TEST(Synthesiser, RendersToItsPeakAndLengthAndWrapsALoopsRingingNotes)
-{
-    // Two beats at 60 per minute: one note, then one that rings past the end.
     const char* text = "tempo 60\npeak 0.5\nvoice v\nwave triangle\n"
                        "envelope 0.01 0 1 0.5\nnotes C4:1 # comment\nnotes C#4:1\n";
     SoundScore score;

@@ -77,40 +77,36 @@ TEST(FrameAllocations, APlayFrameAllocatesNothingAndAChangedTextOnlyItsOwnLine)
     std::filesystem::current_path(VAULTRUN_BINARY_DIR "/data");
     SDL_GetMemoryFunctions(&sdlMalloc, &sdlCalloc, &sdlRealloc, &sdlFree);
     SDL_SetMemoryFunctions(CountingMalloc, CountingCalloc, CountingRealloc, sdlFree);
-    {
-        Tqz41kMain game;
-        ASSERT_EQ(game.Initialise(GameAssets::kWindowTitle, GameAssets::kWindowWidth,
-                                  GameAssets::kWindowHeight, GameAssets::kFontFile, GameAssets::kFontSize),
-                  0);
-        ASSERT_NE(game.GetDefaultFont()->font, nullptr);
-        int now = 0;
-        const auto pass = [&] { game.RunPass(now += InputScript::kPassMs); };
-        InputScript::PushKey('x', true);
-        InputScript::PushKey('x', false);
-        for (int warmUp = 0; warmUp < kWarmUpPasses; ++warmUp)
-            pass();
-        ASSERT_EQ(game.GetGameState(), Tqz41kMain::StatePlaying);
-        ASSERT_STREQ(game.GetHudTexts().time, "Time: 0");
+    Tqz41kMain game;
+    ASSERT_EQ(game.Initialise(GameAssets::kWindowTitle, GameAssets::kWindowWidth,
+                              GameAssets::kWindowHeight, GameAssets::kFontFile, GameAssets::kFontSize),
+              0);
+    int now = 0;
+    const auto pass = [&] { game.RunPass(now += InputScript::kPassMs); };
+    InputScript::PushKey('x', true);
+    InputScript::PushKey('x', false);
+    for (int warmUp = 0; warmUp < kWarmUpPasses; ++warmUp)
+        pass();
+    ASSERT_EQ(game.GetGameState(), Tqz41kMain::StatePlaying);
+    ASSERT_STREQ(game.GetHudTexts().time, "Time: 0");
 
-        const Counts unchanged = CountDuring(pass);
-        EXPECT_EQ(unchanged.cppNew, 0);
-        EXPECT_EQ(unchanged.sdl, 0);
+    const Counts unchanged = CountDuring(pass);
+    EXPECT_EQ(unchanged.cppNew, 0);
+    EXPECT_EQ(unchanged.sdl, 0);
 
-        // The next second's text, drawn once to cache its glyphs, costs as much
-        // as the frame in which the time moves on.
-        const auto drawNextTime = [&] {
-            game.DrawText(50, 10, "Time: 1", 0xFFFFFF, nullptr, game.GetForeground());
-        };
-        drawNextTime();
-        const Counts text = CountDuring(drawNextTime);
-        EXPECT_GT(text.sdl, 0) << "a rendered line of text is a fresh surface";
-        now += 1000;
-        const Counts timeMoved = CountDuring(pass);
-        ASSERT_STREQ(game.GetHudTexts().time, "Time: 1");
-        EXPECT_EQ(text.cppNew + timeMoved.cppNew, 0);
-        EXPECT_EQ(timeMoved.sdl, text.sdl) << "a line of text takes " << text.sdl << " SDL allocations";
-        EXPECT_EQ(CountDuring(pass).sdl, 0);
-        game.Deinitialise();
-    }
-    SDL_SetMemoryFunctions(sdlMalloc, sdlCalloc, sdlRealloc, sdlFree);
+    // The next second's text, drawn once to cache its glyphs, costs as much
+    // as the frame in which the time moves on.
+    const auto drawNextTime = [&] {
+        game.DrawText(50, 10, "Time: 1", 0xFFFFFF, nullptr, game.GetForeground());
+    };
+    drawNextTime();
+    const Counts text = CountDuring(drawNextTime);
+    EXPECT_GT(text.sdl, 0) << "a rendered line of text is a fresh surface";
+    now += 1000;
+    const Counts timeMoved = CountDuring(pass);
+    ASSERT_STREQ(game.GetHudTexts().time, "Time: 1");
+    EXPECT_EQ(text.cppNew + timeMoved.cppNew, 0);
+    EXPECT_EQ(timeMoved.sdl, text.sdl) << "a line of text takes " << text.sdl << " SDL allocations";
+    EXPECT_EQ(CountDuring(pass).sdl, 0);
+    game.Deinitialise();
 }
