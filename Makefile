@@ -58,8 +58,8 @@ test-asan: build-asan
 	ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 		ctest --test-dir $(ASAN_BUILD) --output-on-failure -j$(JOBS)
 
-# The level, score and picture header readers under libFuzzer, FUZZ_SECONDS each; for a longer
-# search: make fuzz FUZZ_SECONDS=600
+# The level, score, picture header, sound header and replay readers under libFuzzer,
+# FUZZ_SECONDS each; for a longer search: make fuzz FUZZ_SECONDS=600
 test-fuzz: deps-dev
 	./fuzz/run-fuzzers $(FUZZ_BUILD) $(FUZZ_SECONDS)
 

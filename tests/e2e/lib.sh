@@ -1,7 +1,6 @@
-# Sourced by the end-to-end scripts (bash): a virtual X server with a window
-# manager, the game started from a scratch folder, real key events and
-# screenshots of the game's window. A script sets GAME and DATA (the built data
-# folder), sources this file, and drives one game at a time.
+# Sourced by window.sh (bash): a virtual X server with a window manager, the
+# game started from a scratch folder, real key events and screenshots of the
+# game's window. The script sets GAME and DATA (the built data folder).
 
 set -u
 HERE=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
@@ -90,12 +89,6 @@ game_close() {
 SHOT=$E2E_TMP/shot.png
 shot() { rm -f "$SHOT"; timeout 10 import -window "$WID" "png:$SHOT" 2>/dev/null; }
 
-# count FILE WxH+X+Y RRGGBB: how many pixels of that exact colour lie in the region.
-count() {
-    convert "$1" -crop "$2" +repage -alpha off -format %c histogram:info:- |
-        awk -v want="#$3" 'toupper($3) == want { n += $1 } END { print n + 0 }'
-}
-
 # The player's jacket colour, from the art's palette: its box on a screenshot
 # marks where the player is.
 PLAYER_NAVY=$(awk '$1 == "h" { print toupper($2) }' "$HERE/../../data/art/palette.txt")
@@ -143,19 +136,4 @@ make_folder() {
         cp "$DATA/$file" "$1/"
     done
     [ -z "${2:-}" ] || cp "$2" "$1/level1.txt"
-}
-
-# huge_picture FILE: a .png or .gif whose header claims 30000 x 30000 pixels
-# (3.6 GB decoded), valid up to its first pixel data.
-huge_picture() {
-    case $1 in
-        *.png)
-            perl -MCompress::Zlib -e '
-                my $ihdr = "IHDR" . pack("NNCCCCC", 30000, 30000, 8, 6, 0, 0, 0);
-                print "\x89PNG\r\n\x1a\n", pack("N", 13), $ihdr, pack("N", crc32($ihdr)),
-                    pack("N", 8), "IDAT", "\x78\x9c\x00\x00\x00\xff\xff\x00", "CRC!";
-            ' >"$1" ;;
-        *.gif) printf 'GIF89a\x30\x75\x30\x75\x00\x00\x00,\x00\x00\x00\x00\x30\x75\x30\x75\x00\x08\x02\x00;' >"$1" ;;
-        *) die "huge_picture: no format for $1" ;;
-    esac
 }
