@@ -1,6 +1,5 @@
-// A play frame allocates nothing while its texts stay the same; when one
-// changes, only that line is rendered again. This binary replaces the global
-// allocation operators to count them, so it holds no other test.
+// A play frame's allocations. This binary replaces the global allocation
+// operators to count them, so it holds no other test.
 
 #include "GameAssets.h"
 #include "InputScript.h"
