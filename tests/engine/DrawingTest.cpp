@@ -42,7 +42,7 @@ struct DrawingTest : EngineTest<> {
     }
 };
 
-TEST_F(DrawingTest, RectanglesAndBackgroundCopiesAreClippedAtEachEdge)
+TEST_F(DrawingTest, RectanglesBackgroundCopiesAndFillsAreClippedAtEachEdge)
 {
     // Corners in any order.
     Check({{{10, 8, 5, 3}, RectPixels(5, 3, 10, 8)}, {{7, 4, 7, 4}, RectPixels(7, 4, 7, 4)},
@@ -59,11 +59,8 @@ TEST_F(DrawingTest, RectanglesAndBackgroundCopiesAreClippedAtEachEdge)
            {{2, 3, INT_MAX, INT_MAX}, RectPixels(2, 3, 15, 11)}, {{kWidth, 0, 3, 3}, kNone},
            {{0, kHeight, 3, 3}, kNone}, {{2, 2, 0, 3}, kNone}, {{2, 2, 3, -1}, kNone}},
           [&](int x, int y, int width, int height) { engine.CopyBackgroundPixels(x, y, width, height); });
-}
 
-TEST_F(DrawingTest, FillsStopAtTheScreenHeightAndAtTheSurfaceBottom)
-{
-    // Surfaces over a block taller than the screen, one taller, one shorter: only rows in both change.
+    // Fills on surfaces over a block taller than the screen, one taller, one shorter: only rows in both change.
     for (int rows : {kHeight + 4, 5}) {
         std::vector<uint32_t> block(kWidth * (kHeight + 4), kPaper);
         SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormatFrom(block.data(), kWidth, rows, 32, kWidth * 4,

@@ -14,7 +14,6 @@
 constexpr int kWidth = 16;
 constexpr int kHeight = 12;
 
-// Opens the engine's protected state to the tests.
 struct TestEngine : BaseEngine {
     using BaseEngine::exitCode, BaseEngine::nextTickTime, BaseEngine::renderer, BaseEngine::timeOffset;
 };

@@ -83,22 +83,19 @@ TEST(PictureHeader, LoadImageRefusesPicturesPast2048AndAnythingButPlainPngAndGif
         std::ofstream(path, std::ios::binary) << bytes;
         return path;
     };
-    const auto picture = [](const char* name, int width, int height) {
-        SDL_Surface* blank = SDL_CreateRGBSurfaceWithFormat(0, width, height, 32, SDL_PIXELFORMAT_ARGB8888);
-        const std::string path = testing::TempDir() + name;
-        IMG_SavePNG(blank, path.c_str());
-        SDL_FreeSurface(blank);
-        return path;
-    };
+    const std::string widest = testing::TempDir() + "vaultrun-wide.png";
+    SDL_Surface* blank = SDL_CreateRGBSurfaceWithFormat(0, 2048, 1, 32, SDL_PIXELFORMAT_ARGB8888);
+    IMG_SavePNG(blank, widest.c_str());
+    SDL_FreeSurface(blank);
     const std::string gif = ReadBytes(VAULTRUN_BINARY_DIR "/data/" + std::string(GameAssets::kTitleScreenPicture.file));
     const std::string pipe = testing::TempDir() + "vaultrun-pipe.png";
     std::remove(pipe.c_str());
     ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
     // The file, whether it loads, and its line on standard error after "Picture FILE " (none: no line).
     const std::tuple<std::string, bool, std::string> cases[] = {
-        {picture("vaultrun-wide.png", 2048, 1), true, ""},
-        {picture("vaultrun-too-wide.png", 2049, 1), false, "refused: 2049 x 1 is larger than 2048 x 2048\n"},
-        {picture("vaultrun-too-tall.png", 1, 2049), false, "refused: 1 x 2049 is larger than 2048 x 2048\n"},
+        {widest, true, ""},
+        {save("vaultrun-too-wide.png", Png(2049, 1)), false, "refused: 2049 x 1 is larger than 2048 x 2048\n"},
+        {save("vaultrun-too-tall.png", Png(1, 2049)), false, "refused: 1 x 2049 is larger than 2048 x 2048\n"},
         {save("vaultrun-huge.gif", Gif(2, 2, 0, "", 60000, 60000)), false,
          "refused: 60000 x 60000 is larger than 2048 x 2048\n"},
         {save("vaultrun-no-image.gif", Gif(2, 2, 0, "", 1, 1).substr(0, 13)), false,
