@@ -301,7 +301,7 @@ void Tqz41kMain::NoteKeysTaken()
 
 void Tqz41kMain::DrawSplit()
 {
-    if (runTicks < splitUntilTick)
+    if (*GetSplitText())
         DrawTextLine(kSplitX, kSplitY, splitLine, splitText, splitColour, nullptr, GetForeground());
 }
 

@@ -12,7 +12,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <optional>
 #include <random>
 
@@ -46,20 +45,13 @@ std::optional<size_t> HeapInUse()
 }
 
 // Stretches of random arrows, `ticks` passes in all.
-InputScript RandomRun(std::mt19937& rng, int ticks)
+DirectionRecord RandomRun(std::mt19937& rng, size_t ticks)
 {
-    std::uniform_int_distribution<int> holdTicks(1, kLongestHoldTicks);
-    std::string text;
-    for (int hold = 0; ticks > 0; ticks -= hold) {
-        hold = std::min(holdTicks(rng), ticks);
-        std::string held;
-        for (char arrow : {'U', 'D', 'L', 'R'})
-            if (rng() % 2)
-                held += arrow;
-        text += std::to_string(hold) + ' ' + (held.empty() ? "-" : held) + '\n';
-    }
-    std::ofstream("random-run.txt") << text;
-    return InputScript::Load("random-run.txt");
+    std::uniform_int_distribution<size_t> holdTicks(1, kLongestHoldTicks);
+    DirectionRecord run(ticks);
+    while (run.Ticks() < ticks)
+        run.PushStretch(std::min(holdTicks(rng), ticks - run.Ticks()), rng() & DirectionRecord::AllDirections);
+    return run;
 }
 
 void Tap(int keyCode)
@@ -77,7 +69,7 @@ TEST_F(LongPlay, RandomPlayAndRepeatedWinsKeepMemoryFlat)
     std::filesystem::copy(VAULTRUN_BINARY_DIR "/data", ".", std::filesystem::copy_options::recursive);
     std::filesystem::remove("Score.txt");  // any best time `make play` left there
     std::mt19937 rng{0x5eed2024};
-    std::vector<InputScript> randomRuns;
+    std::vector<DirectionRecord> randomRuns;
     for (int cycle = 0; cycle < kCycles; ++cycle)
         randomRuns.push_back(RandomRun(rng, kRandomTicksPerCycle));
 
@@ -97,7 +89,7 @@ TEST_F(LongPlay, RandomPlayAndRepeatedWinsKeepMemoryFlat)
     };
     std::optional<size_t> heapAfterFirstWin;
     for (int cycle = 0; cycle < kCycles; ++cycle) {
-        randomRuns[cycle].Play(*game, now, SDLK_SPACE, strayKeys);
+        InputScript::Play(*game, now, SDLK_SPACE, randomRuns[cycle], strayKeys);
         if (game->GetGameState() == Tqz41kMain::StatePlaying) {
             Place(730, 60, 1);  // two pixels short of the chest with the last key to take
             Player().CollectKey();

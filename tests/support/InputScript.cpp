@@ -2,44 +2,15 @@
 
 #include <SDL.h>
 
-#include <fstream>
-#include <numeric>
-#include <sstream>
-
 namespace {
 
 constexpr struct {
-    char letter;
+    Direction direction;
     int keyCode;
-} kArrows[] = {{'U', SDLK_UP}, {'D', SDLK_DOWN}, {'L', SDLK_LEFT}, {'R', SDLK_RIGHT}};
+} kArrows[] = {{Direction::Up, SDLK_UP}, {Direction::Down, SDLK_DOWN}, {Direction::Left, SDLK_LEFT},
+               {Direction::Right, SDLK_RIGHT}};
 
 }  // namespace
-
-InputScript InputScript::Load(const std::string& path)
-{
-    InputScript script;
-    std::ifstream file(path);
-    std::string line;
-    while (std::getline(file, line)) {
-        line = line.substr(0, line.find('#'));
-        std::istringstream fields(line);
-        Stretch stretch;
-        std::string held;
-        if (!(fields >> stretch.ticks))
-            continue;
-        if (!(fields >> held) || stretch.ticks < 0)
-            return {};
-        stretch.held = held == "-" ? "" : held;
-        script.stretches.push_back(stretch);
-    }
-    return script;
-}
-
-int InputScript::TotalTicks() const
-{
-    return std::accumulate(stretches.begin(), stretches.end(), 0,
-                           [](int sum, const Stretch& s) { return sum + s.ticks; });
-}
 
 void InputScript::PushKey(int keyCode, bool down, Uint16 modifiers)
 {
@@ -60,13 +31,12 @@ void InputScript::PushWindowEvent(const BaseEngine& engine, Uint8 what)
     SDL_PushEvent(&event);
 }
 
-void InputScript::HoldOnly(const std::string& held, std::string& current) const
+unsigned InputScript::HoldOnly(unsigned wanted, unsigned held)
 {
     for (const auto& arrow : kArrows) {
-        const bool want = held.find(arrow.letter) != std::string::npos;
-        const bool have = current.find(arrow.letter) != std::string::npos;
-        if (want != have)
-            PushKey(arrow.keyCode, want);
+        const unsigned bit = DirectionBit(arrow.direction);
+        if ((wanted & bit) != (held & bit))
+            PushKey(arrow.keyCode, (wanted & bit) != 0);
     }
-    current = held;
+    return wanted;
 }

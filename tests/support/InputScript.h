@@ -1,57 +1,38 @@
 #pragma once
 
 #include "BaseEngine.h"
+#include "DirectionRecord.h"
 
-#include <string>
-#include <vector>
+// Input as the window delivers it: key and window events pushed into SDL's
+// queue, and recorded runs played through real arrow key events, one engine
+// pass a tick with the clock 15 ms further each pass.
+namespace InputScript {
 
-// A recorded run: stretches of held arrow keys, each a number of engine passes.
-// Replayed through real SDL key events and the engine's own passes, with the
-// clock advancing one update tick per pass.
-class InputScript {
-public:
-    struct Stretch {
-        int ticks = 0;
-        std::string held;  // any of "UDLR"; empty for no arrow
-    };
+constexpr int kPassMs = 15;
 
-    // Reads "<ticks> <U|D|L|R letters or ->" lines; '#' starts a comment.
-    // An unreadable file or line gives an empty script.
-    static InputScript Load(const std::string& path);
+// Pushes a key event into SDL's queue, as the window would.
+void PushKey(int keyCode, bool down, Uint16 modifiers = KMOD_NONE);
+// Pushes a window event (an SDL_WindowEventID) for the engine's window.
+void PushWindowEvent(const BaseEngine& engine, Uint8 what);
+// Presses and lets go arrows so that those `wanted` (DirectionBit bits) are
+// held, given those `held`; returns `wanted`.
+unsigned HoldOnly(unsigned wanted, unsigned held);
 
-    int TotalTicks() const;
-
-    // Presses startKey in the first pass, then plays every stretch. now is the
-    // engine clock in milliseconds and is advanced by 15 per pass; onPass runs
-    // after each pass.
-    template <typename OnPass>
-    void Play(BaseEngine& engine, int& now, int startKey, OnPass onPass) const;
-
-    // Pushes a key event into SDL's queue, as the window would.
-    static void PushKey(int keyCode, bool down, Uint16 modifiers = KMOD_NONE);
-    // Pushes a window event (an SDL_WindowEventID) for the engine's window.
-    static void PushWindowEvent(const BaseEngine& engine, Uint8 what);
-    static constexpr int kPassMs = 15;
-
-private:
-    void HoldOnly(const std::string& held, std::string& current) const;
-
-    std::vector<Stretch> stretches;
-};
-
+// Taps startKey, then holds each tick's arrows for one pass, calling onPass
+// after it; lets every arrow go in one last pass.
 template <typename OnPass>
-void InputScript::Play(BaseEngine& engine, int& now, int startKey, OnPass onPass) const
+void Play(BaseEngine& engine, int& now, int startKey, const DirectionRecord& record, OnPass onPass)
 {
-    std::string current;
     PushKey(startKey, true);
     PushKey(startKey, false);
-    for (const Stretch& stretch : stretches) {
-        HoldOnly(stretch.held, current);
-        for (int pass = 0; pass < stretch.ticks; ++pass) {
-            engine.RunPass(now += kPassMs);
-            onPass();
-        }
+    unsigned held = 0;
+    for (size_t tick = 0; tick < record.Ticks(); ++tick) {
+        held = HoldOnly(record.At(tick), held);
+        engine.RunPass(now += kPassMs);
+        onPass();
     }
-    HoldOnly("", current);
+    HoldOnly(0, held);
     engine.RunPass(now += kPassMs);
 }
+
+}  // namespace InputScript
