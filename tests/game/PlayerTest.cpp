@@ -10,7 +10,7 @@
 #include <tuple>
 #include <utility>
 
-TEST_F(GameFixture, PlayerMovesWhereItsProbesAllow)
+TEST_F(GameFixture, PlayerMovesWhereItsProbesAllowAndMeetsATrapOnASharedPixel)
 {
     Begin();
     struct Move {
@@ -37,11 +37,6 @@ TEST_F(GameFixture, PlayerMovesWhereItsProbesAllow)
             << move.x << "," << move.y << " for " << move.ticks;
         EXPECT_EQ(Player().GetState().ghost, move.ghost && !Player().IsAtStart());
     }
-}
-
-TEST_F(GameFixture, TrapContactNeedsASharedPixel)
-{
-    Begin();
     // The trap of slot 5 covers x 150..179, y 240..284; the sprite is 25 x 30.
     const int cases[][3] = {{125, 240, 0}, {126, 240, 1}, {180, 240, 0}, {179, 240, 1},
                             {150, 210, 0}, {150, 211, 1}, {150, 285, 0}, {150, 284, 1},
