@@ -10,7 +10,7 @@
 #include <tuple>
 #include <utility>
 
-TEST_F(GameFixture, PlayerMovesWhereItsProbesAllowAndMeetsATrapOnASharedPixel)
+TEST_F(GameFixture, PlayerMovesWhereItsProbesAllowMeetsTrapsOnASharedPixelAndTakesKeysBesideIt)
 {
     Begin();
     struct Move {
@@ -45,11 +45,7 @@ TEST_F(GameFixture, PlayerMovesWhereItsProbesAllowAndMeetsATrapOnASharedPixel)
         Place(x, y);
         EXPECT_EQ(Player().TouchesTrap(), touches == 1) << x << "," << y;
     }
-}
-
-TEST_F(GameFixture, KeyIsTakenBesideItInItsRowAndTheFifthOpensTheChest)
-{
-    Begin();
+    // A key is taken beside it in its row, and the fifth opens the chest.
     auto& key = Object<Tqz41kCollectibles>(15);  // at (40, 220), in row 3
     for (const auto& [x, y, taken] : {std::tuple{15, 200, false}, {16, 200, true}, {49, 200, true},
                                       {50, 200, false}, {30, 189, false}}) {
