@@ -11,7 +11,7 @@ using Tiles = Tqz41kTileManager;
 
 // Read up to the bound the level checker shares; one byte more, or no file,
 // and the level is one line on standard error and cells of zero on the console.
-TEST_F(GameFixture, AMissingOrOversizedLevelGivesOneLineAndCellsOfZero)
+TEST_F(GameFixture, LevelIsReadUpToItsBoundLineByLineAndAnyByteIsACell)
 {
     const std::string zeros = "0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 \n";
     std::string map = "0 3 22 -51 0 0 0 0 0 0 0 0 0 0 0 \n", blank = zeros;
@@ -34,6 +34,28 @@ TEST_F(GameFixture, AMissingOrOversizedLevelGivesOneLineAndCellsOfZero)
         EXPECT_EQ(testing::internal::GetCapturedStderr(), said);
         EXPECT_EQ(testing::internal::GetCapturedStdout(), said.empty() ? map : blank);
     }
+
+    // From memory and from a file (read in chunks, so a CR LF pair may straddle
+    // two reads): line k is row k, CR LF ends a line as LF does, any other byte is
+    // a cell, the byte less 'a'.
+    const std::string wide(4095, 'v');  // its CR the last byte of the first read
+    const struct {
+        std::string text;
+        int column, row, cell;
+    } cases[] = {
+        {"dw\nvd\n", 0, 1, 'v' - 'a'},      {"dw\r\nvd\r\n", 0, 1, 'v' - 'a'},
+        {"dw\r\nvd\r\n", 2, 0, 0},          {"d\rw\n", 1, 0, '\r' - 'a'},
+        {"d\r", 1, 0, '\r' - 'a'},          {wide + "\r\nw", 0, 1, 'w' - 'a'},
+        {"\xff", 0, 0, -1 - 'a'},           {"dddddddddddddddw\n\nv", 0, 1, 0},
+        {std::string(11, '\n') + "w", 0, 10, 0}, {std::string(10, '\n') + "w", 0, 10, 'w' - 'a'}};
+    Tiles& tiles = game->GetTileMap();
+    for (const auto& [text, column, row, cell] : cases) {
+        SCOPED_TRACE(text.substr(0, 20) + " at " + std::to_string(column) + "," + std::to_string(row));
+        EXPECT_EQ(Tiles::ParseLevel(text)[static_cast<size_t>(row) * Tiles::MapColumns + column], cell);
+        WriteFile("level1.txt", text);
+        tiles.LoadLevel("level1.txt");
+        EXPECT_EQ(tiles.GetValue(column, row), cell);
+    }
 }
 
 TEST_F(GameFixture, LadderHasGrassBehindItOnlyWhenTheCellBeforeItIsGrass)
@@ -53,30 +75,5 @@ TEST_F(GameFixture, LadderHasGrassBehindItOnlyWhenTheCellBeforeItIsGrass)
         const int x = 54 * column + 20, y = 40 + 50 * row + 10;
         EXPECT_EQ(static_cast<const Uint32*>(background->pixels)[y * background->pitch / 4 + x] & 0xFFFFFF,
                   colour & 0xFFFFFF) << column << "," << row;
-    }
-}
-
-// From memory and from a file (read in chunks, so a CR LF pair may straddle
-// two reads): line k is row k, CR LF ends a line as LF does, any other byte is
-// a cell, the byte less 'a'.
-TEST_F(GameFixture, LevelTextLineEndsAndBytesGiveTheCellsTheyName)
-{
-    const std::string wide(4095, 'v');  // its CR the last byte of the first read
-    const struct {
-        std::string text;
-        int column, row, cell;
-    } cases[] = {
-        {"dw\nvd\n", 0, 1, 'v' - 'a'},      {"dw\r\nvd\r\n", 0, 1, 'v' - 'a'},
-        {"dw\r\nvd\r\n", 2, 0, 0},          {"d\rw\n", 1, 0, '\r' - 'a'},
-        {"d\r", 1, 0, '\r' - 'a'},          {wide + "\r\nw", 0, 1, 'w' - 'a'},
-        {"\xff", 0, 0, -1 - 'a'},           {"dddddddddddddddw\n\nv", 0, 1, 0},
-        {std::string(11, '\n') + "w", 0, 10, 0}, {std::string(10, '\n') + "w", 0, 10, 'w' - 'a'}};
-    Tiles& map = Open().GetTileMap();
-    for (const auto& [text, column, row, cell] : cases) {
-        SCOPED_TRACE(text.substr(0, 20) + " at " + std::to_string(column) + "," + std::to_string(row));
-        EXPECT_EQ(Tiles::ParseLevel(text)[static_cast<size_t>(row) * Tiles::MapColumns + column], cell);
-        WriteFile("level1.txt", text);
-        map.LoadLevel("level1.txt");
-        EXPECT_EQ(map.GetValue(column, row), cell);
     }
 }

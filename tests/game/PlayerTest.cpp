@@ -10,7 +10,7 @@
 #include <tuple>
 #include <utility>
 
-TEST_F(GameFixture, PlayerMovesWhereItsProbesAllow)
+TEST_F(GameFixture, PlayerMovesWhereItsProbesAllowMeetsTrapsOnASharedPixelAndTakesKeysBesideIt)
 {
     Begin();
     struct Move {
@@ -37,11 +37,6 @@ TEST_F(GameFixture, PlayerMovesWhereItsProbesAllow)
             << move.x << "," << move.y << " for " << move.ticks;
         EXPECT_EQ(Player().GetState().ghost, move.ghost && !Player().IsAtStart());
     }
-}
-
-TEST_F(GameFixture, TrapContactNeedsASharedPixel)
-{
-    Begin();
     // The trap of slot 5 covers x 150..179, y 240..284; the sprite is 25 x 30.
     const int cases[][3] = {{125, 240, 0}, {126, 240, 1}, {180, 240, 0}, {179, 240, 1},
                             {150, 210, 0}, {150, 211, 1}, {150, 285, 0}, {150, 284, 1},
@@ -50,11 +45,7 @@ TEST_F(GameFixture, TrapContactNeedsASharedPixel)
         Place(x, y);
         EXPECT_EQ(Player().TouchesTrap(), touches == 1) << x << "," << y;
     }
-}
-
-TEST_F(GameFixture, KeyIsTakenBesideItInItsRowAndTheFifthOpensTheChest)
-{
-    Begin();
+    // A key is taken beside it in its row, and the fifth opens the chest.
     auto& key = Object<Tqz41kCollectibles>(15);  // at (40, 220), in row 3
     for (const auto& [x, y, taken] : {std::tuple{15, 200, false}, {16, 200, true}, {49, 200, true},
                                       {50, 200, false}, {30, 189, false}}) {

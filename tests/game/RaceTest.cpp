@@ -95,8 +95,8 @@ TEST(ReplayFile, RefusesAnythingButASoundRecordOfTheLevel)
 
 // The ghost is half its picture over the backdrop, behind the player, and its
 // last place is restored exactly from the background once it moves on or is
-// turned off (G, remembered in the settings file).
-TEST_F(GameFixture, GhostIsDrawnSeeThroughAndErasedExactly)
+// turned off (G, remembered in the settings file). Then a restart.
+TEST_F(GameFixture, GhostIsDrawnSeeThroughAndErasedExactlyAndRestartRebuildsTheRun)
 {
     for (const char* picture : {GameAssets::kPlayerPicture.file, GameAssets::kPlayerBehindPicture.file,
                                 GameAssets::kPlayerGhostPicture.file})
@@ -133,24 +133,17 @@ TEST_F(GameFixture, GhostIsDrawnSeeThroughAndErasedExactly)
     EXPECT_EQ(game->GetGameState(), Tqz41kMain::StatePlaying);
     expectBackdrop(130, 180);
     EXPECT_EQ(ReadBytes("Settings.txt"), "sound on\nghost off\n");
-}
 
-// Backspace rebuilds the run as a win would, even a paused one.
-TEST_F(GameFixture, RestartRebuildsTheRunFromItsStart)
-{
-    Begin(ShippedLevel());
-    game->SetKeyPressed(SDLK_RIGHT, true);
+    // Backspace rebuilds the run as a win would, even a paused one.
+    Place(300, 60);  // on the grass of row 1
     Wait(3);
     game->Pause();
-    ASSERT_GT(Player().GetLeft(), Tqz41kPlayer::StartX);
     game->KeyDown(SDLK_BACKSPACE);
-    game->SetKeyPressed(SDLK_RIGHT, false);
-    EXPECT_EQ(Player().GetLeft(), Tqz41kPlayer::StartX);
+    EXPECT_TRUE(Player().IsAtStart());
     EXPECT_FALSE(game->IsPaused());
     EXPECT_EQ(game->GetRunTicks(), 0);
     EXPECT_EQ(game->GetRecording().Ticks(), 0u);
     Pass();
     EXPECT_STREQ(game->GetHudTexts().time, "Time: 0");
-    EXPECT_EQ(Player().GetLeft(), Tqz41kPlayer::StartX);
     EXPECT_EQ(Object<Tqz41kTrap>(5).GetCurrentScreenY(), 241);
 }

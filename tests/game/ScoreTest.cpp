@@ -47,9 +47,8 @@ TEST_F(GameFixture, OnlyAFasterRunOrTheFirstWinWritesTheBestTimeAndTheEndScreenS
 
 TEST_F(GameFixture, AFailedSaveKeepsTheStoredBestSaysSoAndLeavesNoTemporaryFile)
 {
-    // A file-size limit: the write fails, and a game that left the limit's
-    // signal alone would die of it. In a process of its own. (A folder in the
-    // file's place is one of the spoiled data cases.)
+    // A file-size limit fails the write, and a game that left the limit's
+    // signal alone would die of it: in a process of its own.
     WriteFile("Score.txt", "40");
     const pid_t child = fork();
     if (child == 0) {
@@ -70,8 +69,9 @@ TEST_F(GameFixture, AFailedSaveKeepsTheStoredBestSaysSoAndLeavesNoTemporaryFile)
     EXPECT_EQ(Temporaries(), Names{});
 }
 
-TEST_F(GameFixture, AWinDecidesOnTheBestStoredNowAndUnderTheLockOfEveryGameInTheFolder)
+TEST_F(GameFixture, AWinDecidesUnderTheLockOnTheBestStoredNowAndSavesNeitherWaitOnAnOldNameNorMix)
 {
+    fs::create_directories("Score.txt.tmp/held");  // the name every game once wrote through
     // This game read 60 at its start; another has stored 30 since: 40 is no new best.
     WriteFile("Score.txt", "60");
     Open();
@@ -92,12 +92,8 @@ TEST_F(GameFixture, AWinDecidesOnTheBestStoredNowAndUnderTheLockOfEveryGameInThe
     WinRunAfter(20);
     EXPECT_EQ(ReadBytes("Score.txt"), "30");
     EXPECT_STREQ(game->GetRunTimeText(), "Your time: 20 s. It could not be saved.");
-}
 
-TEST_F(GameFixture, SavesAreNotHeldUpByTheOldTemporaryNameNorMixedByAnotherGameSavingAtOnce)
-{
-    fs::create_directories("Score.txt.tmp/held");  // the name every game once wrote through
-    Begin();
+    game->StartRun();
     Wait(1234567);
     ASSERT_TRUE(game->WriteScore());
     EXPECT_EQ(ReadBytes("Score.txt"), "1234567");
