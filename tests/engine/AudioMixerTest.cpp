@@ -153,6 +153,9 @@ TEST(AudioMixer, MutingAndPausingHoldEverySoundAndTheLoopComesBackUnlessStopped)
     using Heard = std::vector<std::string>;
     ListeningMixer mixer;
     ASSERT_TRUE(mixer.Open());
+    int rate = 0;
+    EXPECT_NE(Mix_QuerySpec(&rate, nullptr, nullptr), 0);
+    EXPECT_EQ(rate, AudioMixer::kSampleRate) << "the rate every sound is made at";
     ASSERT_TRUE(mixer.LoadLoop("music", kGoodOgg.c_str()));
     ASSERT_TRUE(mixer.LoadSound("ping", kGoodWav.c_str()));
     mixer.PlayLoop("music");

@@ -80,13 +80,14 @@ TEST(ReplayFile, RefusesAnythingButASoundRecordOfTheLevel)
         {header + "3 RR\n", damaged}, {header + "3 X\n", damaged}, {header + "0 R\n", damaged},
         {header + "-3 R\n", damaged}, {header + "3  R\n", damaged}, {header + "3 R \n", damaged},
         {header + "3\n", damaged}, {header + "99999999999999999999999 R\n", damaged},
-        {header + std::string("3 R\0", 4), damaged}, {header + "262144 R\n1 -\n", "longer than any record"},
+        {header + std::string("3 R\0", 4), damaged}, {header + "262143 R\n1 -\n", ""},
+        {header + "262144 R\n1 -\n", "longer than any record"},
         {header + std::string(Tqz41kReplayFile::MaxBytes, '#'), "larger than any record"},
         {Tqz41kReplayFile::Header(level + 1) + "3 R\n", Tqz41kReplayFile::ForeignLevel}};
     DirectionRecord record(Tqz41kReplayFile::MaxTicks);
     for (const auto& [text, refusal] : cases) {
         EXPECT_EQ(Tqz41kReplayFile::Parse(text, level, record), refusal) << text.substr(0, 80);
-        EXPECT_EQ(record.Ticks(), refusal.empty() ? 6u : 0u);
+        EXPECT_EQ(record.Ticks() > 0, refusal.empty());
     }
     // Written as read: the stretches joined, the letters in order.
     ASSERT_EQ(Tqz41kReplayFile::Parse(cases[0].first, level, record), "");
