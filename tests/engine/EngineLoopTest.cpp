@@ -63,7 +63,7 @@ TEST(EngineStart, FailuresReturnOneWithALineOnStandardError)
         EXPECT_EQ(testing::internal::GetCapturedStderr(), message + SDL_GetError() + "\n");
         setenv("SDL_VIDEODRIVER", "dummy", 1);
         // Nor after a failed start, and no surfaces to draw on.
-        PushKey(SDL_KEYDOWN, SDLK_a);
+        PushKey(SDLK_a, true);
         EXPECT_TRUE(engine.RunPass(0));
         EXPECT_FALSE(engine.IsKeyPressed(SDLK_a) || engine.IsKeyPressed(SDLK_b));
     }
@@ -79,32 +79,33 @@ TEST(KeyTable, CharactersIndexThemselvesListedKeysTheirSlotsAndTheRestZero)
 
 TEST_F(EngineLoopTest, KeysReachTheHandlersInOrderAQuitEndsThePassAndExitCodeTheLoop)
 {
-    PushKey(SDL_KEYDOWN, SDLK_LEFT);
-    PushKey(SDL_KEYDOWN, SDLK_a);
+    PushKey(SDLK_LEFT, true);
+    PushKey(SDLK_a, true);
     ASSERT_TRUE(engine.RunPass(0));
     EXPECT_TRUE(engine.IsKeyPressed(SDLK_LEFT) && engine.IsKeyPressed(SDLK_a));
     EXPECT_FALSE(engine.IsKeyPressed('A'));  // letters arrive in lower case only
 
-    PushKey(SDL_KEYDOWN, SDLK_a, KMOD_NONE, 1);  // auto-repeat
-    PushKey(SDL_KEYUP, SDLK_LEFT);
-    PushKey(SDL_KEYUP, SDLK_a);
-    PushKey(SDL_KEYDOWN, SDLK_F13);
+    PushKey(SDLK_a, true, KMOD_NONE, 1);  // auto-repeat
+    PushKey(SDLK_LEFT, false);
+    PushKey(SDLK_a, false);
+    PushKey(SDLK_F13, true);
     engine.calls.clear();
     ASSERT_TRUE(engine.RunPass(1));
     EXPECT_FALSE(engine.IsKeyPressed(SDLK_LEFT) || engine.IsKeyPressed(SDLK_a));
     EXPECT_EQ(engine.calls, (Calls{"KeyDown 97", Call("KeyUp", SDLK_LEFT), "KeyUp 97",
                                    Call("KeyDown", SDLK_F13), "GameAction", "GameRender"}));
 
-    PushKey(SDL_KEYDOWN, SDLK_a);
-    PushKey(SDL_QUIT, 0);
-    PushKey(SDL_KEYDOWN, SDLK_b);
+    PushKey(SDLK_a, true);
+    SDL_Event quit{SDL_QUIT};
+    SDL_PushEvent(&quit);
+    PushKey(SDLK_b, true);
     engine.calls.clear();
     EXPECT_FALSE(engine.RunPass(2));
     EXPECT_EQ(engine.calls, Calls{"KeyDown 97"});  // no later event, action or render
 
     SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);  // what the quit left behind
     engine.calls.clear();
-    PushKey(SDL_KEYDOWN, SDLK_ESCAPE);  // its handler sets exitCode
+    PushKey(SDLK_ESCAPE, true);  // its handler sets exitCode
     EXPECT_EQ(engine.MainLoop(), 0);
     EXPECT_EQ(engine.calls.at(1), "GameAction");  // the rest of that pass, and no other
     EXPECT_EQ(std::count(engine.calls.begin(), engine.calls.end(), "GameRender"), 1);
@@ -156,7 +157,7 @@ TEST_F(EngineLoopTest, AFrameFarBehindRestartsTheScheduleAndAnEndedGameRunsNoFra
     for (const auto& [now, next, passTime] : {std::tuple{1014, 1015, 1014}, {1015, 1015, 1015}, {1255, 1015, 1015},
                                               {1256, 1015, 1256}, {INT_MIN + 5, INT_MAX - 4, INT_MAX - 4}})
         EXPECT_EQ(BaseEngine::FramePassTime(now, next), passTime) << now << " " << next;
-    PushKey(SDL_KEYDOWN, SDLK_ESCAPE);  // its handler sets exitCode: that pass still runs
+    PushKey(SDLK_ESCAPE, true);  // its handler sets exitCode: that pass still runs
     EXPECT_EQ(frame(2016), 1);
     EXPECT_EQ(frame(2100), -1);
     EXPECT_TRUE(engine.calls.empty());

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "BaseEngine.h"
+#include "InputScript.h"
 #include "TestFiles.h"
 
 #include <SDL.h>
@@ -29,12 +30,7 @@ struct EngineTest : ::testing::Test {
     Engine engine;
 };
 
-inline void PushKey(Uint32 type, SDL_Keycode key, Uint16 modifiers = KMOD_NONE, Uint8 repeat = 0)
-{
-    SDL_Event event{};
-    event.key = {type, 0, 0, SDL_PRESSED, repeat, 0, 0, {SDL_SCANCODE_UNKNOWN, key, modifiers, 0}};
-    SDL_PushEvent(&event);
-}
+using InputScript::PushKey;
 
 using PixelSet = std::set<std::pair<int, int>>;
 

@@ -68,13 +68,13 @@ TEST_F(WindowInputTest, ModifiersAndWindowCommandsNeverReachTheGame)
 {
     for (SDL_Keycode modifier : {SDLK_LSHIFT, SDLK_RSHIFT, SDLK_LCTRL, SDLK_RCTRL, SDLK_LALT, SDLK_RALT,
                                  SDLK_LGUI, SDLK_RGUI, SDLK_MODE})
-        PushKey(SDL_KEYDOWN, modifier);
-    PushKey(SDL_KEYDOWN, SDLK_F11);
-    PushKey(SDL_KEYDOWN, SDLK_F11, KMOD_NONE, 1);  // held: no second switch
-    PushKey(SDL_KEYDOWN, SDLK_RETURN, KMOD_LALT);
-    PushKey(SDL_KEYDOWN, SDLK_KP_ENTER, KMOD_RALT);
-    PushKey(SDL_KEYDOWN, SDLK_RETURN, KMOD_LSHIFT);  // not a command
-    PushKey(SDL_KEYDOWN, SDLK_a, KMOD_LALT);         // Alt with a letter: still the letter
+        PushKey(modifier, true);
+    PushKey(SDLK_F11, true);
+    PushKey(SDLK_F11, true, KMOD_NONE, 1);  // held: no second switch
+    PushKey(SDLK_RETURN, true, KMOD_LALT);
+    PushKey(SDLK_KP_ENTER, true, KMOD_RALT);
+    PushKey(SDLK_RETURN, true, KMOD_LSHIFT);  // not a command
+    PushKey(SDLK_a, true, KMOD_LALT);         // Alt with a letter: still the letter
     Pass();
     EXPECT_EQ(engine.down, (std::vector<int>{SDLK_RETURN, SDLK_a}));
     EXPECT_FALSE(engine.IsKeyPressed(SDLK_F11) || engine.IsKeyPressed(SDLK_LSHIFT));

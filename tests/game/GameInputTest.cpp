@@ -7,14 +7,6 @@
 
 #include <SDL.h>
 
-namespace {
-void Tap(SDL_Keycode key)
-{
-    InputScript::PushKey(key, true);
-    InputScript::PushKey(key, false);
-}
-}  // namespace
-
 TEST_F(GameFixture, PauseStopsEverythingAndTheClockUntilThePauseKeyAgain)
 {
     Begin();
@@ -36,7 +28,7 @@ TEST_F(GameFixture, PauseStopsEverythingAndTheClockUntilThePauseKeyAgain)
         EXPECT_EQ(game->GetPresentCount(), shown + 1) << key;  // the notice, once
         InputScript::PushKey(key, false);
         InputScript::PushKey(SDLK_RIGHT, false);
-        Tap(key);
+        InputScript::Tap(key);
         Pass();
         EXPECT_FALSE(game->IsPaused() || noticeShown()) << key;
     }
@@ -62,7 +54,7 @@ TEST_F(GameFixture, OnlyARunPausesOnFocusLossTheStartButtonOrAControllerUnplugge
     };
     // The title: command keys, focus loss and steering start nothing and pause nothing.
     for (SDL_Keycode key : {SDLK_p, SDLK_PAUSE, SDLK_ESCAPE, SDLK_m, SDLK_g, SDLK_r, SDLK_BACKSPACE})
-        Tap(key);
+        InputScript::Tap(key);
     loseFocus();
     push(SDL_CONTROLLER_BUTTON_DPAD_RIGHT);
     EXPECT_EQ(game->GetGameState(), Tqz41kMain::StateStart);

@@ -86,8 +86,7 @@ TEST_F(SoundCues, WatchingTheBestRunThenRacingItOneTrapCycleBehindAskingForEachE
     game->KeyUp(SDLK_x);
 
     heard.clear();
-    InputScript::PushKey('q', true);
-    InputScript::PushKey('q', false);
+    InputScript::Tap('q');
     Passes(kTrapPeriodTicks);
     heard.erase(std::remove(heard.begin(), heard.end(), Files::TrapSlam), heard.end());
     std::set<std::string> splits;

@@ -82,8 +82,7 @@ TEST(FrameAllocations, APlayFrameAllocatesNothingAndAChangedTextOnlyItsOwnLine)
               0);
     int now = 0;
     const auto pass = [&] { game.RunPass(now += InputScript::kPassMs); };
-    InputScript::PushKey('x', true);
-    InputScript::PushKey('x', false);
+    InputScript::Tap('x');
     for (int warmUp = 0; warmUp < kWarmUpPasses; ++warmUp)
         pass();
     ASSERT_EQ(game.GetGameState(), Tqz41kMain::StatePlaying);

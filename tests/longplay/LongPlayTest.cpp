@@ -54,12 +54,6 @@ DirectionRecord RandomRun(std::mt19937& rng, size_t ticks)
     return run;
 }
 
-void Tap(int keyCode)
-{
-    InputScript::PushKey(keyCode, true);
-    InputScript::PushKey(keyCode, false);
-}
-
 using LongPlay = GameFixture;
 
 }  // namespace
@@ -83,9 +77,9 @@ TEST_F(LongPlay, RandomPlayAndRepeatedWinsKeepMemoryFlat)
     Pass();
     const auto strayKeys = [&] {
         if (game->GetGameState() != Tqz41kMain::StatePlaying)
-            Tap(SDLK_SPACE);
+            InputScript::Tap(SDLK_SPACE);
         else if (rng() % kStrayKeyOdds == 0)
-            Tap(rng() % 2 ? int{SDLK_SPACE} : 'x');
+            InputScript::Tap(rng() % 2 ? int{SDLK_SPACE} : 'x');
     };
     std::optional<size_t> heapAfterFirstWin;
     for (int cycle = 0; cycle < kCycles; ++cycle) {

@@ -12,14 +12,21 @@ constexpr struct {
 
 }  // namespace
 
-void InputScript::PushKey(int keyCode, bool down, Uint16 modifiers)
+void InputScript::PushKey(int keyCode, bool down, Uint16 modifiers, Uint8 repeat)
 {
     SDL_Event event{};
     event.type = down ? SDL_KEYDOWN : SDL_KEYUP;
     event.key.state = down ? SDL_PRESSED : SDL_RELEASED;
     event.key.keysym.sym = keyCode;
     event.key.keysym.mod = modifiers;
+    event.key.repeat = repeat;
     SDL_PushEvent(&event);
+}
+
+void InputScript::Tap(int keyCode)
+{
+    PushKey(keyCode, true);
+    PushKey(keyCode, false);
 }
 
 void InputScript::PushWindowEvent(const BaseEngine& engine, Uint8 what)

@@ -10,8 +10,10 @@ namespace InputScript {
 
 constexpr int kPassMs = 15;
 
-// Pushes a key event into SDL's queue, as the window would.
-void PushKey(int keyCode, bool down, Uint16 modifiers = KMOD_NONE);
+// Pushes a key event into SDL's queue, as the window would; repeat marks a held key's repeats.
+void PushKey(int keyCode, bool down, Uint16 modifiers = KMOD_NONE, Uint8 repeat = 0);
+// A key pressed and let go.
+void Tap(int keyCode);
 // Pushes a window event (an SDL_WindowEventID) for the engine's window.
 void PushWindowEvent(const BaseEngine& engine, Uint8 what);
 // Presses and lets go arrows so that those `wanted` (DirectionBit bits) are
@@ -23,8 +25,7 @@ unsigned HoldOnly(unsigned wanted, unsigned held);
 template <typename OnPass>
 void Play(BaseEngine& engine, int& now, int startKey, const DirectionRecord& record, OnPass onPass)
 {
-    PushKey(startKey, true);
-    PushKey(startKey, false);
+    Tap(startKey);
     unsigned held = 0;
     for (size_t tick = 0; tick < record.Ticks(); ++tick) {
         held = HoldOnly(record.At(tick), held);
