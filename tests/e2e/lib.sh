@@ -1,6 +1,7 @@
-# Sourced by window.sh (bash): a virtual X server with a window manager, the
-# game started from a scratch folder, real key events and screenshots of the
-# game's window. The script sets GAME and DATA (the built data folder).
+# Sourced by window.sh and scripts/take-screenshots (bash): a virtual X server
+# with a window manager, the game started from a scratch folder, real key
+# events and screenshots of the game's window. The script sets GAME and DATA
+# (the built data folder).
 
 set -u
 HERE=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
@@ -72,6 +73,12 @@ game_close() {
 # shot: what the game's window shows now, in $SHOT.
 SHOT=$E2E_TMP/shot.png
 shot() { rm -f "$SHOT"; timeout 10 import -window "$WID" "png:$SHOT" 2>/dev/null; }
+
+# count FILE WxH+X+Y RRGGBB: how many pixels of that exact colour lie in the region.
+count() {
+    convert "$1" -crop "$2" +repage -alpha off -format %c histogram:info:- |
+        awk -v want="#$3" 'toupper($3) == want { n += $1 } END { print n + 0 }'
+}
 
 # The player's jacket colour, from the art's palette: its box on a screenshot
 # marks where the player is.
