@@ -17,9 +17,6 @@
 namespace {
 namespace Files = Tqz41kSoundFiles;
 
-const std::string kData = VAULTRUN_BINARY_DIR "/data/";
-const std::string kSources = VAULTRUN_SOURCE_DIR "/data/sound/";
-
 double Peak(const std::vector<float>& samples)
 {
     double peak = 0.0;
@@ -29,10 +26,6 @@ double Peak(const std::vector<float>& samples)
 }
 }  // namespace
 
-// Each built sound, decoded by libsndfile and loaded by the game's mixer, is
-// its score's length at the game's rate with the score's peak; the loop and as
-// many effects as the mixer plays at once stay below full scale together. The
-// music loops for twenty seconds, and its end meets its start without a jump.
 TEST(Sounds, DecodeAndLoadAtTheirScoresLengthAndPeakAndTheMusicLoopsSmoothly)
 {
     AudioMixer mixer;
@@ -44,8 +37,9 @@ TEST(Sounds, DecodeAndLoadAtTheirScoresLengthAndPeakAndTheMusicLoopsSmoothly)
         const bool music = file == Files::Music;
         SoundScore score;
         std::string error;
-        ASSERT_TRUE(score.Load(kSources + file.substr(0, file.rfind('.')) + ".txt", error)) << error;
-        const std::string path = kData + file;
+        const std::string source = VAULTRUN_SOURCE_DIR "/data/sound/" + file.substr(0, file.rfind('.')) + ".txt";
+        ASSERT_TRUE(score.Load(source, error)) << error;
+        const std::string path = VAULTRUN_BINARY_DIR "/data/" + file;
         SndfileHandle sound(path);
         EXPECT_EQ(sound.format() & SF_FORMAT_TYPEMASK, music ? SF_FORMAT_OGG : SF_FORMAT_WAV);
         EXPECT_EQ(sound.samplerate(), AudioMixer::kSampleRate);
@@ -60,7 +54,6 @@ TEST(Sounds, DecodeAndLoadAtTheirScoresLengthAndPeakAndTheMusicLoopsSmoothly)
             together = peak;
             EXPECT_TRUE(score.loop);
             EXPECT_GE(sound.frames(), 20 * AudioMixer::kSampleRate);
-            // The step from the last sample to the first against the steps inside.
             std::vector<double> steps;
             for (size_t i = 1; i < samples.size(); ++i)
                 steps.push_back(std::fabs(samples[i] - samples[i - 1]));
