@@ -5,7 +5,6 @@
 #include <filesystem>
 #include <system_error>
 
-#include <fcntl.h>
 #include <unistd.h>
 
 namespace {
@@ -22,18 +21,12 @@ void RemoveScratchFolder()
 
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
-    std::string folder = (std::filesystem::temp_directory_path() / "vaultrun-fuzz-XXXXXX").string();
-    if (!mkdtemp(folder.data()))
+    scratchFolder = (std::filesystem::temp_directory_path() / "vaultrun-fuzz-XXXXXX").string();
+    if (!mkdtemp(scratchFolder.data()))
         Fail("cannot make a scratch folder", {});
-    scratchFolder = folder;
     std::atexit(RemoveScratchFolder);
-    std::error_code error;
-    std::filesystem::current_path(scratchFolder, error);
-    std::fflush(stdout);
-    const int sink = open("/dev/null", O_WRONLY);
-    if (error || sink < 0 || dup2(sink, STDOUT_FILENO) < 0)
+    if (chdir(scratchFolder.c_str()) != 0 || !std::freopen("/dev/null", "w", stdout))
         Fail("cannot enter a quiet scratch folder", {});
-    close(sink);
     return 0;
 }
 

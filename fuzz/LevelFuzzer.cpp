@@ -1,8 +1,6 @@
 // Fuzzes the level reader: ParseLevel on the raw bytes, and LoadLevel on them
 // as a file (read in chunks, so a CR LF pair can fall across a chunk boundary).
-// Both must give the cells of the plain reading below: line k is row k,
-// character j of it column j, a CR directly before an LF dropped, each cell
-// the byte as a signed char minus 'a', and 0 wherever the text does not reach.
+// Both must give the cells of the plain line-by-line reading below.
 
 #include "FuzzSupport.h"
 #include "Tqz41kTileManager.h"
@@ -42,13 +40,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (tileMap.GetMapWidth() != Tiles::MapColumns || tileMap.GetMapHeight() != Tiles::MapRows)
         Fail("LoadLevel: the map is not 15 x 11", bytes);
     for (size_t index = 0; index < parsed.size(); ++index) {
-        const std::string cell = "row " + std::to_string(index / Tiles::MapColumns) + " column " +
-                                 std::to_string(index % Tiles::MapColumns);
         if (parsed[index] != expected[index])
-            Fail("ParseLevel: " + cell + " is " + std::to_string(parsed[index]) + ", the text says " +
-                     std::to_string(expected[index]), bytes);
+            Fail("ParseLevel: cell " + std::to_string(index) + " is " + std::to_string(parsed[index]) +
+                     ", the text says " + std::to_string(expected[index]), bytes);
         if (tileMap.GetValue(index % Tiles::MapColumns, index / Tiles::MapColumns) != parsed[index])
-            Fail("LoadLevel: " + cell + " differs from ParseLevel", bytes);
+            Fail("LoadLevel: cell " + std::to_string(index) + " differs from ParseLevel", bytes);
     }
     return 0;
 }

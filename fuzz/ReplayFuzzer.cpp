@@ -10,12 +10,10 @@ namespace {
 
 bool SameRecord(const DirectionRecord& a, const DirectionRecord& b)
 {
-    if (a.Ticks() != b.Ticks())
-        return false;
-    for (size_t tick = 0; tick < a.Ticks(); ++tick)
-        if (a.At(tick) != b.At(tick))
-            return false;
-    return true;
+    bool same = a.Ticks() == b.Ticks();
+    for (size_t tick = 0; same && tick < a.Ticks(); ++tick)
+        same = a.At(tick) == b.At(tick);
+    return same;
 }
 
 }  // namespace
