@@ -26,8 +26,7 @@ enum class Spoil { Empty, Truncated, Corrupt, Text, Folder, Pipe, Small, Huge };
 
 void SpoilFile(const std::string& name, Spoil how, bool picture)
 {
-    std::ifstream built(VAULTRUN_BINARY_DIR "/data/" + name, std::ios::binary);
-    std::string bytes(std::istreambuf_iterator<char>(built), {});
+    std::string bytes = ReadBytes(VAULTRUN_BINARY_DIR "/data/" + name);
     if (name == "Score.txt" || name == "Settings.txt")
         bytes = name == "Score.txt" ? "1000" : "sound off\n";
     fs::remove(name);

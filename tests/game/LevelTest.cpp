@@ -69,11 +69,9 @@ TEST_F(GameFixture, LadderHasGrassBehindItOnlyWhenTheCellBeforeItIsGrass)
     SDL_FreeSurface(grass);
     // Row 0: a ladder first, sky, ladder, grass, ladder, grass at its end; row 1 starts with a ladder.
     Begin("vdvwvdddddddddw\nv\n");
-    const SDL_Surface* background = game->GetBackground();
     for (const auto& [column, row, colour] : {std::tuple{0, 0, Tiles::SkyColour}, {2, 0, Tiles::SkyColour},
                                               {4, 0, kGreen}, {0, 1, kGreen}}) {
-        const int x = 54 * column + 20, y = 40 + 50 * row + 10;
-        EXPECT_EQ(static_cast<const Uint32*>(background->pixels)[y * background->pitch / 4 + x] & 0xFFFFFF,
-                  colour & 0xFFFFFF) << column << "," << row;
+        EXPECT_EQ(Pixel(game->GetBackground(), 54 * column + 20, 40 + 50 * row + 10) & 0xFFFFFF, colour & 0xFFFFFF)
+            << column << "," << row;
     }
 }

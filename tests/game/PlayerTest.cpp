@@ -99,7 +99,6 @@ TEST_F(GameFixture, KeyGlowStaysInItsRectangleAndKeepsItsCycleAfterTheClockPasse
     auto& key = Object<Tqz41kCollectibles>(15);  // centre (40, 220)
     const SDL_Rect erased{40 - 50, 220 - 25, 100, 50};
     SDL_Surface* foreground = game->GetForeground();
-    const auto* pixels = static_cast<const uint32_t*>(foreground->pixels);
     constexpr int64_t kSignFlip = int64_t{1} << 31;
     int tallest[2] = {0, 0};  // before and after the flip
     for (int64_t ms = kSignFlip - 1500; ms < kSignFlip + 1500; ms += 30) {
@@ -109,7 +108,7 @@ TEST_F(GameFixture, KeyGlowStaysInItsRectangleAndKeepsItsCycleAfterTheClockPasse
         int top = erased.y + erased.h, bottom = erased.y - 1;
         for (SDL_Point at{0, 0}; at.y < foreground->h; ++at.y)
             for (at.x = 0; at.x < foreground->w; ++at.x)
-                if (pixels[at.y * foreground->pitch / 4 + at.x] == 0xD4AF37) {  // gold
+                if (Pixel(foreground, at.x, at.y) == 0xD4AF37) {  // gold
                     ASSERT_TRUE(SDL_PointInRect(&at, &erased)) << at.x << "," << at.y << " at " << ms << " ms";
                     top = std::min(top, at.y);
                     bottom = std::max(bottom, at.y);
