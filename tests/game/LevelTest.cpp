@@ -11,7 +11,7 @@ using Tiles = Tqz41kTileManager;
 
 // Read up to the bound the level checker shares; one byte more, or no file,
 // and the level is one line on standard error and cells of zero on the console.
-TEST_F(GameFixture, LevelIsReadUpToItsBoundLineByLineAndAnyByteIsACell)
+TEST_F(GameFixture, LevelIsReadUpToItsBoundLineByLineAnyByteIsACellAndALadderHasGrassBehindOnlyAfterGrass)
 {
     const std::string zeros = "0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 \n";
     std::string map = "0 3 22 -51 0 0 0 0 0 0 0 0 0 0 0 \n", blank = zeros;
@@ -56,10 +56,7 @@ TEST_F(GameFixture, LevelIsReadUpToItsBoundLineByLineAndAnyByteIsACell)
         tiles.LoadLevel("level1.txt");
         EXPECT_EQ(tiles.GetValue(column, row), cell);
     }
-}
 
-TEST_F(GameFixture, LadderHasGrassBehindItOnlyWhenTheCellBeforeItIsGrass)
-{
     // Grass: green all over but for its transparent bottom-right pixel.
     constexpr Uint32 kGreen = 0xFF00A000;
     SDL_Surface* grass = SDL_CreateRGBSurfaceWithFormat(0, 55, 50, 32, SDL_PIXELFORMAT_ARGB8888);

@@ -13,12 +13,8 @@
 TEST_F(GameFixture, PlayerMovesWhereItsProbesAllowMeetsTrapsOnASharedPixelAndTakesKeysBesideIt)
 {
     Begin();
-    struct Move {
-        int x, y;
-        bool ghost;
-        int key, ticks, endX, endY;
-    };
-    const Move moves[] = {
+    // From x, y (a ghost or not), the key held alone for that many ticks: where the player ends.
+    const std::tuple<int, int, bool, int, int, int, int> moves[] = {
         // Up climbs only inside the ladder window: column 2 spans 108..161, the sprite is 25 wide.
         {108, 400, false, SDLK_UP, 1, 108, 400}, {109, 400, false, SDLK_UP, 1, 109, 398},
         {137, 400, false, SDLK_UP, 1, 137, 398}, {138, 400, false, SDLK_UP, 1, 138, 400},
@@ -30,12 +26,12 @@ TEST_F(GameFixture, PlayerMovesWhereItsProbesAllowMeetsTrapsOnASharedPixelAndTak
         {130, 500, true, 0, 8, 101, 510}, {130, 500, true, 0, 9, 100, 510},
         {50, 300, true, 0, 130, 100, 510}, {300, 560, true, 0, 130, 100, 510},
         {20, 580, true, 0, 130, 100, 510}, {100, 900, true, 0, 130, 100, 510}};
-    for (const Move& move : moves) {
-        Place(move.x, move.y, 5, move.ghost);
-        Ticks(move.ticks, move.key);
-        EXPECT_EQ(std::pair(Player().GetLeft(), Player().GetTop()), std::pair(move.endX, move.endY))
-            << move.x << "," << move.y << " for " << move.ticks;
-        EXPECT_EQ(Player().GetState().ghost, move.ghost && !Player().IsAtStart());
+    for (const auto& [x, y, ghost, key, ticks, endX, endY] : moves) {
+        Place(x, y, 5, ghost);
+        Ticks(ticks, key);
+        EXPECT_EQ(std::pair(Player().GetLeft(), Player().GetTop()), std::pair(endX, endY))
+            << x << "," << y << " for " << ticks;
+        EXPECT_EQ(Player().GetState().ghost, ghost && !Player().IsAtStart());
     }
     // The trap of slot 5 covers x 150..179, y 240..284; the sprite is 25 x 30.
     const int cases[][3] = {{125, 240, 0}, {126, 240, 1}, {180, 240, 0}, {179, 240, 1},
@@ -64,7 +60,7 @@ TEST_F(GameFixture, PlayerMovesWhereItsProbesAllowMeetsTrapsOnASharedPixelAndTak
     }
 }
 
-TEST_F(GameFixture, TrapSlidesBetweenTenAboveAndFortyFourBelowItsStart)
+TEST_F(GameFixture, TrapSlidesBetweenTenAboveAndFortyFourBelowItsStartAndKeyGlowStaysInItsRectanglePastTwoTo31)
 {
     Begin();
     auto& trap = Object<Tqz41kTrap>(5);
@@ -88,14 +84,10 @@ TEST_F(GameFixture, TrapSlidesBetweenTenAboveAndFortyFourBelowItsStart)
     trap.SetState({284, true});
     EXPECT_EQ(top(1), 283);
     EXPECT_EQ(top(108), 283) << "the cycle is 108 ticks";
-}
 
-// The signed millisecond clock turns negative at 2^31 (24.8 days of running):
-// on both sides the glow grows to its largest, an oval 48 rows tall, inside the
-// 100 x 50 rectangle around the key's centre that RedrawBackground restores.
-TEST_F(GameFixture, KeyGlowStaysInItsRectangleAndKeepsItsCycleAfterTheClockPassesTwoTo31)
-{
-    Begin();
+    // The signed millisecond clock turns negative at 2^31 (24.8 days of running):
+    // on both sides the key's glow grows to its largest, an oval 48 rows tall, inside
+    // the 100 x 50 rectangle around the key's centre that RedrawBackground restores.
     auto& key = Object<Tqz41kCollectibles>(15);  // centre (40, 220)
     const SDL_Rect erased{40 - 50, 220 - 25, 100, 50};
     SDL_Surface* foreground = game->GetForeground();
@@ -105,15 +97,15 @@ TEST_F(GameFixture, KeyGlowStaysInItsRectangleAndKeepsItsCycleAfterTheClockPasse
         game->RunPass(static_cast<int>(static_cast<uint32_t>(ms)));
         SDL_FillRect(foreground, nullptr, 0);
         key.Draw();
-        int top = erased.y + erased.h, bottom = erased.y - 1;
+        int glowTop = erased.y + erased.h, glowBottom = erased.y - 1;
         for (SDL_Point at{0, 0}; at.y < foreground->h; ++at.y)
             for (at.x = 0; at.x < foreground->w; ++at.x)
                 if (Pixel(foreground, at.x, at.y) == 0xD4AF37) {  // gold
                     ASSERT_TRUE(SDL_PointInRect(&at, &erased)) << at.x << "," << at.y << " at " << ms << " ms";
-                    top = std::min(top, at.y);
-                    bottom = std::max(bottom, at.y);
+                    glowTop = std::min(glowTop, at.y);
+                    glowBottom = std::max(glowBottom, at.y);
                 }
-        tallest[ms >= kSignFlip] = std::max(tallest[ms >= kSignFlip], bottom - top + 1);
+        tallest[ms >= kSignFlip] = std::max(tallest[ms >= kSignFlip], glowBottom - glowTop + 1);
     }
     EXPECT_EQ(tallest[0], 48);
     EXPECT_EQ(tallest[1], 48);

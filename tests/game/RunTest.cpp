@@ -1,6 +1,3 @@
-// The run's states and keys, the roster of sixteen objects, and the console
-// lines of a whole play (sixteen objects and a witness deleted at its end).
-
 #include "GameFixture.h"
 
 #include "GameAssets.h"
@@ -25,12 +22,9 @@ std::vector<int> FirstRow(const Tqz41kMain& game)
 // Reads the map as it goes, as any object's destructor may: the objects go
 // before the map. A freed map would have lost its first bytes to the allocator
 // (the sanitizer build reports any read).
-class MapWitness : public DisplayableObject {
-public:
+struct MapWitness : DisplayableObject {
     MapWitness(Tqz41kMain* game, std::vector<int>* rowSeen) : DisplayableObject(game), rowSeen(rowSeen) {}
     ~MapWitness() override { *rowSeen = FirstRow(*static_cast<Tqz41kMain*>(engine)); }
-
-private:
     std::vector<int>* rowSeen = nullptr;
 };
 
@@ -119,6 +113,6 @@ TEST_F(GameFixture, ConsoleSaysTheFontTheBestTimeTheTitleTheMapAndTheEndInOrder)
     const std::string map = "0 3 22 -51 0 0 0 0 0 0 0 0 0 0 0 \n" + Repeated("0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 \n", 10);
     EXPECT_EQ(testing::internal::GetCapturedStdout(),
               "Loading font: " + fontLine + "*******************SCORE = 77 ***********STRINGGS!" + map +
-                  Repeated("DELETING OBJECT!", 17) + "Free font: " + fontLine);
+                  Repeated("DELETING OBJECT!", 17) + "Free font: " + fontLine);  // the roster and the witness
     EXPECT_EQ(rowSeen, row);
 }
