@@ -41,22 +41,17 @@ TEST_F(GameFixture, PlayerMovesWhereItsProbesAllowMeetsTrapsOnASharedPixelAndTak
         Place(x, y);
         EXPECT_EQ(Player().TouchesTrap(), touches == 1) << x << "," << y;
     }
-    // A key is taken beside it in its row, and the fifth opens the chest.
+    // A key is taken beside it in its row, and the fifth opens the chest: x, y, keys left before and after.
     auto& key = Object<Tqz41kCollectibles>(15);  // at (40, 220), in row 3
-    for (const auto& [x, y, taken] : {std::tuple{15, 200, false}, {16, 200, true}, {49, 200, true},
-                                      {50, 200, false}, {30, 189, false}}) {
-        Place(x, y);
+    const int takes[][4] = {{15, 200, 5, 5}, {16, 200, 5, 4}, {49, 200, 5, 4}, {50, 200, 5, 5},
+                            {30, 189, 5, 5}, {49, 200, 2, 1}, {49, 200, 1, 0}};
+    for (const auto& [x, y, before, after] : takes) {
+        Place(x, y, before);
         key.SetVisible(true);
         key.DoUpdate(0);
-        EXPECT_EQ(Player().GetKeysLeft(), taken ? 4 : 5) << x << "," << y;
-    }
-    auto& other = Object<Tqz41kCollectibles>(2);  // at (40, 420)
-    for (int keysLeft : {2, 1}) {
-        Place(49, 400, keysLeft);
-        other.SetVisible(true);
-        other.DoUpdate(0);
+        EXPECT_EQ(Player().GetKeysLeft(), after) << x << "," << y;
         EXPECT_EQ(game->GetTileMap().GetValue(14, 0),
-                  keysLeft == 1 ? Tqz41kTileManager::TileChestOpen : Tqz41kTileManager::TileChestClosed);
+                  after == 0 ? Tqz41kTileManager::TileChestOpen : Tqz41kTileManager::TileChestClosed);
     }
 }
 

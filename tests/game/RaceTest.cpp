@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <random>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -41,12 +42,11 @@ TEST_F(GameFixture, RandomPlayRecordedAndPlayedAgainGoesThroughTheSameStates)
     const DirectionRecord& recording = game->GetRecording();
     ASSERT_EQ(recording.Ticks(), seen.size());
     int compared = 0;
+    const auto tied = [](const Tqz41kPlayer::State& s) { return std::tie(s.x, s.y, s.climbing, s.ghost, s.keysLeft); };
     const Tqz41kRunReplayer::Outcome outcome = Tqz41kRunReplayer::Play(
         Tqz41kTileManager::ParseLevel(ShippedLevel()), recording, false,
         [&](int tick, const Tqz41kPlayer::State& player) {
-            const Tqz41kPlayer::State& was = seen[static_cast<size_t>(tick - 1)];
-            EXPECT_TRUE(player.x == was.x && player.y == was.y && player.climbing == was.climbing &&
-                        player.ghost == was.ghost && player.keysLeft == was.keysLeft) << "tick " << tick;
+            EXPECT_EQ(tied(player), tied(seen[static_cast<size_t>(tick - 1)])) << "tick " << tick;
             ++compared;
         });
     EXPECT_EQ(compared, static_cast<int>(seen.size()));

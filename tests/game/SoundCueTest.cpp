@@ -83,9 +83,8 @@ TEST_F(SoundCues, WatchingTheBestRunThenRacingItOneTrapCycleBehindAskingForEachE
     InputScript::Tap('q');
     Passes(kTrapPeriodTicks);
     heard.erase(std::remove(heard.begin(), heard.end(), Files::TrapSlam), heard.end());
-    int splitPasses = 0;
+    int pass = 0, splitPasses = 0;
     std::vector<int> slamPasses;
-    int pass = 0;
     DirectionRecord run(Tqz41kReplayFile::MaxTicks);
     ASSERT_EQ(Tqz41kReplayFile::Read(winningRun.c_str(), Tqz41kReplayFile::LevelChecksum(ShippedLevel()), run), "");
     InputScript::Play(*game, now, SDLK_SPACE, run, [&] {
