@@ -1,13 +1,10 @@
-// Keys, window events and a game controller as the game takes them: command
-// keys never start a run, pause holds everything, focus loss pauses a run.
-
 #include "InputScript.h"
 #include "GameFixture.h"
 #include "VirtualController.h"
 
 #include <SDL.h>
 
-// The engine tells focus loss, minimising and a controller unplugged alike.
+// Command keys start nothing. The engine tells focus loss, minimising and a controller unplugged alike.
 TEST_F(GameFixture, PauseKeysStopEverythingAndTheClockAndOnlyARunPausesOnFocusLossStartOrAControllerUnplugged)
 {
     Open();

@@ -34,9 +34,8 @@ TEST_F(GameFixture, PlayerMovesWhereItsProbesAllowMeetsTrapsOnASharedPixelAndTak
         EXPECT_EQ(Player().GetState().ghost, ghost && !Player().IsAtStart());
     }
     // The trap of slot 5 covers x 150..179, y 240..284; the sprite is 25 x 30.
-    const int cases[][3] = {{125, 240, 0}, {126, 240, 1}, {180, 240, 0}, {179, 240, 1},
-                            {150, 210, 0}, {150, 211, 1}, {150, 285, 0}, {150, 284, 1},
-                            {150, 240, 1}};
+    const int cases[][3] = {{125, 240, 0}, {126, 240, 1}, {180, 240, 0}, {179, 240, 1}, {150, 210, 0},
+                            {150, 211, 1}, {150, 285, 0}, {150, 284, 1}, {150, 240, 1}};
     for (const auto& [x, y, touches] : cases) {
         Place(x, y);
         EXPECT_EQ(Player().TouchesTrap(), touches == 1) << x << "," << y;
