@@ -57,8 +57,7 @@ TEST_F(GameFixture, RandomPlayRecordedAndPlayedAgainGoesThroughTheSameStates)
 TEST(ReplayFile, RefusesAnythingButASoundRecordOfTheLevel)
 {
     const uint32_t level = Tqz41kReplayFile::LevelChecksum("the level");
-    const std::string header = Tqz41kReplayFile::Header(level), notOne = "not a replay";
-    const std::string damaged = "damaged at line 2";
+    const std::string header = Tqz41kReplayFile::Header(level), notOne = "not a replay", damaged = "damaged at line 2";
     const std::pair<std::string, std::string> cases[] = {  // the text, the refusal ("" for a record)
         {header + "# a comment\n3 UR\n\n2 -\r\n1 LDU\n", ""}, {"", notOne}, {"3 R\n", notOne},
         {"vaultrun-replay 2 1.1.0 level 00000000\n3 R\n", notOne},

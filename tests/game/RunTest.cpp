@@ -18,14 +18,6 @@ struct MapWitness : DisplayableObject {
     ~MapWitness() override { *cellSeen = static_cast<Tqz41kMain*>(engine)->GetTileMap().GetValue(3, 0); }
     int* cellSeen = nullptr;
 };
-
-std::string Repeated(const std::string& text, int times)
-{
-    std::string all;
-    while (times-- > 0)
-        all += text;
-    return all;
-}
 }  // namespace
 
 TEST_F(GameFixture, AnyKeyStartsFromTheTitleOnlySpaceFromTheEndNoneDuringARunAndTheHeadsUpShowsIt)
@@ -90,6 +82,12 @@ TEST_F(GameFixture, RosterIsSixteenInvisibleObjectsInOrderAndAWinRebuildsIt)
 TEST_F(GameFixture, ConsoleSaysTheFontTheBestTimeTheTitleTheMapAndTheEndInOrder)
 {
     WriteFile("Score.txt", "77");
+    const auto repeated = [](const std::string& text, int times) {
+        std::string all;
+        while (times-- > 0)
+            all += text;
+        return all;
+    };
     const std::string fontLine = std::to_string(GameAssets::kFontSize) + " point " VAULTRUN_TEST_FONT "\n";
     testing::internal::CaptureStdout();
     Open("adw.\n", VAULTRUN_TEST_FONT);
@@ -99,9 +97,9 @@ TEST_F(GameFixture, ConsoleSaysTheFontTheBestTimeTheTitleTheMapAndTheEndInOrder)
     int cellSeen = 0;
     game->StoreObjectInArray(16, std::make_unique<MapWitness>(game.get(), &cellSeen));
     game.reset();
-    const std::string map = "0 3 22 -51 0 0 0 0 0 0 0 0 0 0 0 \n" + Repeated("0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 \n", 10);
+    const std::string map = "0 3 22 -51 0 0 0 0 0 0 0 0 0 0 0 \n" + repeated("0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 \n", 10);
     EXPECT_EQ(testing::internal::GetCapturedStdout(),
               "Loading font: " + fontLine + "*******************SCORE = 77 ***********STRINGGS!" + map +
-                  Repeated("DELETING OBJECT!", 17) + "Free font: " + fontLine);  // the roster and the witness
+                  repeated("DELETING OBJECT!", 17) + "Free font: " + fontLine);  // the roster and the witness
     EXPECT_EQ(cellSeen, '.' - 'a');  // among the map's first bytes
 }
