@@ -26,8 +26,7 @@ enum class Spoil { Empty, Truncated, Corrupt, Text, Folder, Pipe, Small, Huge };
 
 void SpoilFile(const std::string& name, Spoil how, bool picture)
 {
-    std::ifstream built(VAULTRUN_BINARY_DIR "/data/" + name, std::ios::binary);
-    std::string bytes(std::istreambuf_iterator<char>(built), {});
+    std::string bytes = ReadBytes(VAULTRUN_BINARY_DIR "/data/" + name);
     if (name == "Score.txt" || name == "Settings.txt")
         bytes = name == "Score.txt" ? "1000" : "sound off\n";
     fs::remove(name);
@@ -73,7 +72,6 @@ TEST_P(BadData, EveryFileSpoiledTheGamePlaysAWinAndKeepsWhatItCannotWrite)
     for (const GameAssets::Picture& picture : GameAssets::kPictures)
         SpoilFile(picture.file, GetParam(), true);
     // What the game should make of the spoiled best time and setting.
-    const bool folders = GetParam() == Spoil::Folder;
     const std::string stored = fs::is_regular_file("Score.txt") ? ReadBytes("Score.txt") : "";
     const int best = Tqz41kMain::ParseHiScore(stored).value_or(0);
     const char* afterMute = Tqz41kSettings::ReadSoundOn() ? "sound off\n" : "sound on\n";
@@ -98,7 +96,7 @@ TEST_P(BadData, EveryFileSpoiledTheGamePlaysAWinAndKeepsWhatItCannotWrite)
     const std::string console = testing::internal::GetCapturedStdout();
     EXPECT_EQ(state, Tqz41kMain::StateWon);
     EXPECT_NE(console.find("SCORE = " + std::to_string(best) + " "), std::string::npos);
-    if (folders) {
+    if (GetParam() == Spoil::Folder) {
         EXPECT_TRUE(fs::exists("Score.txt/inside") && fs::exists("Settings.txt/inside"));
     } else {
         EXPECT_EQ(ReadBytes("Score.txt"), best == 0 || best > 5 ? "5" : stored);

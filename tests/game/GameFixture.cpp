@@ -2,8 +2,6 @@
 
 #include "GameAssets.h"
 
-#include <SDL.h>
-
 #include <filesystem>
 
 #include <stdlib.h>

@@ -4,6 +4,7 @@
 #include "Tqz41kPlayer.h"
 #include "TestFiles.h"
 
+#include <SDL.h>
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -27,6 +28,10 @@ protected:
     static std::string ShippedLevel() { return ReadBytes(VAULTRUN_SOURCE_DIR "/data/level1.txt"); }
     // Saves' temporary files left in the folder ("Score.txt.XXXXXX" and the like).
     static std::vector<std::string> Temporaries();
+    static Uint32 Pixel(const SDL_Surface* surface, int x, int y)
+    {
+        return static_cast<const Uint32*>(surface->pixels)[y * surface->pitch / 4 + x];
+    }
 
     // The game on the dummy driver, in the title state, silent unless `mixer`
     // holds one for it. A level without data leaves the folder's level1.txt.
@@ -43,7 +48,10 @@ protected:
     template <typename T>
     T& Object(int slot) { return dynamic_cast<T&>(*game->GetDisplayableObject(slot)); }
     Tqz41kPlayer& Player() { return Object<Tqz41kPlayer>(0); }
-    void Place(int x, int y, int keysLeft = 5, bool ghost = false) { Player().SetState({x, y, false, ghost, keysLeft}); }
+    void Place(int x, int y, int keysLeft = 5, bool ghost = false)
+    {
+        Player().SetState({x, y, false, ghost, keysLeft});
+    }
     // Player updates only, with the given key (0 for none) held alone.
     void Ticks(int count, int heldKey = 0);
 

@@ -1,43 +1,11 @@
-// Keys, window events and a game controller as the game takes them: command
-// keys never start a run, pause holds everything, focus loss pauses a run.
-
 #include "InputScript.h"
 #include "GameFixture.h"
 #include "VirtualController.h"
 
 #include <SDL.h>
 
-TEST_F(GameFixture, PauseStopsEverythingAndTheClockUntilThePauseKeyAgain)
-{
-    Begin();
-    Wait(5);
-    // The notice's black box over the sky, in the middle of the map's upper half.
-    const auto noticeShown = [this] {
-        const SDL_Surface* shown = game->GetForeground();
-        return (static_cast<const Uint32*>(shown->pixels)[180 * shown->pitch / 4 + 400] & 0xFFFFFF) == 0;
-    };
-    for (SDL_Keycode key : {SDLK_p, SDLK_PAUSE, SDLK_ESCAPE}) {
-        const int shown = game->GetPresentCount(), x = Player().GetLeft();
-        InputScript::PushKey(key, true);
-        InputScript::PushKey(SDLK_RIGHT, true);
-        Pass();
-        InputScript::PushKey(key, true);  // held: the repeat does not resume
-        Wait(100);
-        EXPECT_TRUE(game->IsPaused() && noticeShown()) << key;
-        EXPECT_EQ(Player().GetLeft(), x) << key;
-        EXPECT_EQ(game->GetPresentCount(), shown + 1) << key;  // the notice, once
-        InputScript::PushKey(key, false);
-        InputScript::PushKey(SDLK_RIGHT, false);
-        InputScript::Tap(key);
-        Pass();
-        EXPECT_FALSE(game->IsPaused() || noticeShown()) << key;
-    }
-    Wait(2);
-    EXPECT_STREQ(game->GetHudTexts().time, "Time: 7");
-}
-
-// The engine tells focus loss, minimising and a controller unplugged alike.
-TEST_F(GameFixture, OnlyARunPausesOnFocusLossTheStartButtonOrAControllerUnplugged)
+// Command keys start nothing. The engine tells focus loss, minimising and a controller unplugged alike.
+TEST_F(GameFixture, PauseKeysStopEverythingAndTheClockAndOnlyARunPausesOnFocusLossStartOrAControllerUnplugged)
 {
     Open();
     Pass();
@@ -61,6 +29,29 @@ TEST_F(GameFixture, OnlyARunPausesOnFocusLossTheStartButtonOrAControllerUnplugge
     EXPECT_FALSE(game->IsPaused());
     push(SDL_CONTROLLER_BUTTON_A);
     ASSERT_EQ(game->GetGameState(), Tqz41kMain::StatePlaying);
+
+    Wait(5);
+    // The notice's black box over the sky, in the middle of the map's upper half.
+    const auto noticeShown = [this] { return (Pixel(game->GetForeground(), 400, 180) & 0xFFFFFF) == 0; };
+    for (SDL_Keycode key : {SDLK_p, SDLK_PAUSE, SDLK_ESCAPE}) {
+        const int shown = game->GetPresentCount(), x = Player().GetLeft();
+        InputScript::PushKey(key, true);
+        InputScript::PushKey(SDLK_RIGHT, true);
+        Pass();
+        InputScript::PushKey(key, true);  // held: the repeat does not resume
+        Wait(100);
+        EXPECT_TRUE(game->IsPaused() && noticeShown()) << key;
+        EXPECT_EQ(Player().GetLeft(), x) << key;
+        EXPECT_EQ(game->GetPresentCount(), shown + 1) << key;  // the notice, once
+        InputScript::PushKey(key, false);
+        InputScript::PushKey(SDLK_RIGHT, false);
+        InputScript::Tap(key);
+        Pass();
+        EXPECT_FALSE(game->IsPaused() || noticeShown()) << key;
+    }
+    Wait(2);
+    EXPECT_STREQ(game->GetHudTexts().time, "Time: 7");
+
     loseFocus();
     InputScript::PushWindowEvent(*game, SDL_WINDOWEVENT_FOCUS_GAINED);  // the player goes on, not the window
     pad.Tilt(SDL_CONTROLLER_AXIS_LEFTX, 20000);

@@ -11,7 +11,7 @@ using Tiles = Tqz41kTileManager;
 
 // Read up to the bound the level checker shares; one byte more, or no file,
 // and the level is one line on standard error and cells of zero on the console.
-TEST_F(GameFixture, LevelIsReadUpToItsBoundLineByLineAndAnyByteIsACell)
+TEST_F(GameFixture, LevelIsReadUpToItsBoundLineByLineAnyByteIsACellAndALadderHasGrassBehindOnlyAfterGrass)
 {
     const std::string zeros = "0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 \n";
     std::string map = "0 3 22 -51 0 0 0 0 0 0 0 0 0 0 0 \n", blank = zeros;
@@ -56,10 +56,7 @@ TEST_F(GameFixture, LevelIsReadUpToItsBoundLineByLineAndAnyByteIsACell)
         tiles.LoadLevel("level1.txt");
         EXPECT_EQ(tiles.GetValue(column, row), cell);
     }
-}
 
-TEST_F(GameFixture, LadderHasGrassBehindItOnlyWhenTheCellBeforeItIsGrass)
-{
     // Grass: green all over but for its transparent bottom-right pixel.
     constexpr Uint32 kGreen = 0xFF00A000;
     SDL_Surface* grass = SDL_CreateRGBSurfaceWithFormat(0, 55, 50, 32, SDL_PIXELFORMAT_ARGB8888);
@@ -69,11 +66,9 @@ TEST_F(GameFixture, LadderHasGrassBehindItOnlyWhenTheCellBeforeItIsGrass)
     SDL_FreeSurface(grass);
     // Row 0: a ladder first, sky, ladder, grass, ladder, grass at its end; row 1 starts with a ladder.
     Begin("vdvwvdddddddddw\nv\n");
-    const SDL_Surface* background = game->GetBackground();
     for (const auto& [column, row, colour] : {std::tuple{0, 0, Tiles::SkyColour}, {2, 0, Tiles::SkyColour},
                                               {4, 0, kGreen}, {0, 1, kGreen}}) {
-        const int x = 54 * column + 20, y = 40 + 50 * row + 10;
-        EXPECT_EQ(static_cast<const Uint32*>(background->pixels)[y * background->pitch / 4 + x] & 0xFFFFFF,
-                  colour & 0xFFFFFF) << column << "," << row;
+        EXPECT_EQ(Pixel(game->GetBackground(), 54 * column + 20, 40 + 50 * row + 10) & 0xFFFFFF, colour & 0xFFFFFF)
+            << column << "," << row;
     }
 }

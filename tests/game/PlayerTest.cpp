@@ -13,12 +13,8 @@
 TEST_F(GameFixture, PlayerMovesWhereItsProbesAllowMeetsTrapsOnASharedPixelAndTakesKeysBesideIt)
 {
     Begin();
-    struct Move {
-        int x, y;
-        bool ghost;
-        int key, ticks, endX, endY;
-    };
-    const Move moves[] = {
+    // From x, y (a ghost or not), the key held alone for that many ticks: where the player ends.
+    const std::tuple<int, int, bool, int, int, int, int> moves[] = {
         // Up climbs only inside the ladder window: column 2 spans 108..161, the sprite is 25 wide.
         {108, 400, false, SDLK_UP, 1, 108, 400}, {109, 400, false, SDLK_UP, 1, 109, 398},
         {137, 400, false, SDLK_UP, 1, 137, 398}, {138, 400, false, SDLK_UP, 1, 138, 400},
@@ -30,41 +26,35 @@ TEST_F(GameFixture, PlayerMovesWhereItsProbesAllowMeetsTrapsOnASharedPixelAndTak
         {130, 500, true, 0, 8, 101, 510}, {130, 500, true, 0, 9, 100, 510},
         {50, 300, true, 0, 130, 100, 510}, {300, 560, true, 0, 130, 100, 510},
         {20, 580, true, 0, 130, 100, 510}, {100, 900, true, 0, 130, 100, 510}};
-    for (const Move& move : moves) {
-        Place(move.x, move.y, 5, move.ghost);
-        Ticks(move.ticks, move.key);
-        EXPECT_EQ(std::pair(Player().GetLeft(), Player().GetTop()), std::pair(move.endX, move.endY))
-            << move.x << "," << move.y << " for " << move.ticks;
-        EXPECT_EQ(Player().GetState().ghost, move.ghost && !Player().IsAtStart());
+    for (const auto& [x, y, ghost, key, ticks, endX, endY] : moves) {
+        Place(x, y, 5, ghost);
+        Ticks(ticks, key);
+        EXPECT_EQ(std::pair(Player().GetLeft(), Player().GetTop()), std::pair(endX, endY))
+            << x << "," << y << " for " << ticks;
+        EXPECT_EQ(Player().GetState().ghost, ghost && !Player().IsAtStart());
     }
     // The trap of slot 5 covers x 150..179, y 240..284; the sprite is 25 x 30.
-    const int cases[][3] = {{125, 240, 0}, {126, 240, 1}, {180, 240, 0}, {179, 240, 1},
-                            {150, 210, 0}, {150, 211, 1}, {150, 285, 0}, {150, 284, 1},
-                            {150, 240, 1}};
+    const int cases[][3] = {{125, 240, 0}, {126, 240, 1}, {180, 240, 0}, {179, 240, 1}, {150, 210, 0},
+                            {150, 211, 1}, {150, 285, 0}, {150, 284, 1}, {150, 240, 1}};
     for (const auto& [x, y, touches] : cases) {
         Place(x, y);
         EXPECT_EQ(Player().TouchesTrap(), touches == 1) << x << "," << y;
     }
-    // A key is taken beside it in its row, and the fifth opens the chest.
+    // A key is taken beside it in its row, and the fifth opens the chest: x, y, keys left before and after.
     auto& key = Object<Tqz41kCollectibles>(15);  // at (40, 220), in row 3
-    for (const auto& [x, y, taken] : {std::tuple{15, 200, false}, {16, 200, true}, {49, 200, true},
-                                      {50, 200, false}, {30, 189, false}}) {
-        Place(x, y);
+    const int takes[][4] = {{15, 200, 5, 5}, {16, 200, 5, 4}, {49, 200, 5, 4}, {50, 200, 5, 5},
+                            {30, 189, 5, 5}, {49, 200, 2, 1}, {49, 200, 1, 0}};
+    for (const auto& [x, y, before, after] : takes) {
+        Place(x, y, before);
         key.SetVisible(true);
         key.DoUpdate(0);
-        EXPECT_EQ(Player().GetKeysLeft(), taken ? 4 : 5) << x << "," << y;
-    }
-    auto& other = Object<Tqz41kCollectibles>(2);  // at (40, 420)
-    for (int keysLeft : {2, 1}) {
-        Place(49, 400, keysLeft);
-        other.SetVisible(true);
-        other.DoUpdate(0);
+        EXPECT_EQ(Player().GetKeysLeft(), after) << x << "," << y;
         EXPECT_EQ(game->GetTileMap().GetValue(14, 0),
-                  keysLeft == 1 ? Tqz41kTileManager::TileChestOpen : Tqz41kTileManager::TileChestClosed);
+                  after == 0 ? Tqz41kTileManager::TileChestOpen : Tqz41kTileManager::TileChestClosed);
     }
 }
 
-TEST_F(GameFixture, TrapSlidesBetweenTenAboveAndFortyFourBelowItsStart)
+TEST_F(GameFixture, TrapSlidesBetweenTenAboveAndFortyFourBelowItsStartAndKeyGlowStaysInItsRectanglePastTwoTo31)
 {
     Begin();
     auto& trap = Object<Tqz41kTrap>(5);
@@ -88,33 +78,28 @@ TEST_F(GameFixture, TrapSlidesBetweenTenAboveAndFortyFourBelowItsStart)
     trap.SetState({284, true});
     EXPECT_EQ(top(1), 283);
     EXPECT_EQ(top(108), 283) << "the cycle is 108 ticks";
-}
 
-// The signed millisecond clock turns negative at 2^31 (24.8 days of running):
-// on both sides the glow grows to its largest, an oval 48 rows tall, inside the
-// 100 x 50 rectangle around the key's centre that RedrawBackground restores.
-TEST_F(GameFixture, KeyGlowStaysInItsRectangleAndKeepsItsCycleAfterTheClockPassesTwoTo31)
-{
-    Begin();
+    // The signed millisecond clock turns negative at 2^31 (24.8 days of running):
+    // on both sides the key's glow grows to its largest, an oval 48 rows tall, inside
+    // the 100 x 50 rectangle around the key's centre that RedrawBackground restores.
     auto& key = Object<Tqz41kCollectibles>(15);  // centre (40, 220)
     const SDL_Rect erased{40 - 50, 220 - 25, 100, 50};
     SDL_Surface* foreground = game->GetForeground();
-    const auto* pixels = static_cast<const uint32_t*>(foreground->pixels);
     constexpr int64_t kSignFlip = int64_t{1} << 31;
     int tallest[2] = {0, 0};  // before and after the flip
     for (int64_t ms = kSignFlip - 1500; ms < kSignFlip + 1500; ms += 30) {
         game->RunPass(static_cast<int>(static_cast<uint32_t>(ms)));
         SDL_FillRect(foreground, nullptr, 0);
         key.Draw();
-        int top = erased.y + erased.h, bottom = erased.y - 1;
+        int glowTop = erased.y + erased.h, glowBottom = erased.y - 1;
         for (SDL_Point at{0, 0}; at.y < foreground->h; ++at.y)
             for (at.x = 0; at.x < foreground->w; ++at.x)
-                if (pixels[at.y * foreground->pitch / 4 + at.x] == 0xD4AF37) {  // gold
+                if (Pixel(foreground, at.x, at.y) == 0xD4AF37) {  // gold
                     ASSERT_TRUE(SDL_PointInRect(&at, &erased)) << at.x << "," << at.y << " at " << ms << " ms";
-                    top = std::min(top, at.y);
-                    bottom = std::max(bottom, at.y);
+                    glowTop = std::min(glowTop, at.y);
+                    glowBottom = std::max(glowBottom, at.y);
                 }
-        tallest[ms >= kSignFlip] = std::max(tallest[ms >= kSignFlip], bottom - top + 1);
+        tallest[ms >= kSignFlip] = std::max(tallest[ms >= kSignFlip], glowBottom - glowTop + 1);
     }
     EXPECT_EQ(tallest[0], 48);
     EXPECT_EQ(tallest[1], 48);
