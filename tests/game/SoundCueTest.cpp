@@ -8,6 +8,7 @@
 #include "Tqz41kSoundFiles.h"
 
 #include <SDL.h>
+#include <SDL_mixer.h>
 #include <gmock/gmock.h>
 
 #include <algorithm>
@@ -131,6 +132,7 @@ TEST_F(SoundCues, MuteSilencesAWholeRunAndIsRememberedAndTheSettingIsOnUnlessALi
     Pass();  // the sounds load after the first frame, and the music stays silent
     EXPECT_TRUE(game->GetAudio().IsMuted());
     EXPECT_THAT(heard, IsEmpty());
+    EXPECT_EQ(Mix_PlayingMusic(), 0);
     InputScript::PushKey(Tqz41kMain::MuteKey, true);
     Pass();
     EXPECT_EQ(ReadBytes(Tqz41kSettings::FileName), "sound on\n");
