@@ -85,7 +85,6 @@ TEST(TextLine, DrawsWhatDrawTextDrawsAndRendersOnlyOnChange)
         renders += rendersAnew;
         EXPECT_EQ(line.GetRenderCount(), renders);
     }
-    engine.Deinitialise();
 }
 
 }  // namespace

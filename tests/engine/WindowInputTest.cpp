@@ -1,6 +1,3 @@
-// The engine between the window and the game: window events, modifier and
-// window command keys, and keys, d-pad and stick as directions.
-
 #include "EngineTestSupport.h"
 #include "VirtualController.h"
 
