@@ -40,7 +40,7 @@ struct DrawingTest : EngineTest<> {
     }
 };
 
-TEST_F(DrawingTest, RectanglesBackgroundCopiesAndFillsAreClippedAtEachEdge)
+TEST_F(DrawingTest, RectanglesBackgroundCopiesFillsAndImagesAreClippedAtEachEdge)
 {
     // Corners in any order.
     Check({{{10, 8, 5, 3}, RectPixels(5, 3, 10, 8)}, {{7, 4, 7, 4}, RectPixels(7, 4, 7, 4)},
@@ -70,10 +70,8 @@ TEST_F(DrawingTest, RectanglesBackgroundCopiesAndFillsAreClippedAtEachEdge)
         std::fill_n(expected.begin(), kWidth * std::min(rows, kHeight), kInk);
         EXPECT_EQ(block, expected) << rows;
     }
-}
 
-TEST_F(DrawingTest, ImagesAreClippedToSurfaceAndPictureAndDrawNothingWithoutPixels)
-{
+    // Images are clipped to surface and picture and draw nothing without pixels.
     uint32_t words[3][4];
     for (int y = 0; y < 3; ++y)
         for (int x = 0; x < 4; ++x)
