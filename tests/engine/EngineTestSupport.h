@@ -11,6 +11,7 @@
 #include <set>
 #include <string>
 #include <utility>
+#include <vector>
 
 constexpr int kWidth = 16;
 constexpr int kHeight = 12;
@@ -33,6 +34,13 @@ struct EngineTest : ::testing::Test {
 using InputScript::PushKey;
 
 using PixelSet = std::set<std::pair<int, int>>;
+
+// Every word of the surface, row after row.
+inline std::vector<uint32_t> Pixels(SDL_Surface* surface)
+{
+    const auto* words = static_cast<const uint32_t*>(surface->pixels);
+    return {words, words + surface->h * (surface->pitch / 4)};
+}
 
 inline uint32_t& PixelAt(SDL_Surface* surface, int x, int y)
 {

@@ -55,12 +55,6 @@ TEST(FontStore, EachNameAndSizeIsOpenedOnceAndAFailedLoadIsNotRetried)
     EXPECT_NE(errors.find("Font " + pipe + " refused: not a plain file\n"), std::string::npos) << errors;
 }
 
-std::vector<uint32_t> Pixels(SDL_Surface* surface)
-{
-    const auto* words = static_cast<const uint32_t*>(surface->pixels);
-    return {words, words + surface->h * (surface->pitch / 4)};
-}
-
 TEST(TextLine, DrawsWhatDrawTextDrawsAndRendersOnlyOnChange)
 {
     BaseEngine engine;
@@ -91,7 +85,6 @@ TEST(TextLine, DrawsWhatDrawTextDrawsAndRendersOnlyOnChange)
         renders += rendersAnew;
         EXPECT_EQ(line.GetRenderCount(), renders);
     }
-    engine.Deinitialise();
 }
 
 }  // namespace

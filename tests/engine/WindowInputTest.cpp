@@ -1,8 +1,4 @@
-// The engine between the window and the game: window events, modifier and
-// window command keys, and keys, d-pad and stick as directions.
-
 #include "EngineTestSupport.h"
-#include "InputScript.h"
 #include "VirtualController.h"
 
 #include <string>
@@ -83,21 +79,16 @@ TEST_F(WindowInputTest, ModifiersAndWindowCommandsNeverReachTheGame)
 
 TEST_F(WindowInputTest, KeysPadAndStickBeyondTheDeadZoneSteerAndControllersComeAndGo)
 {
-    using Held = std::vector<Direction>;
-    constexpr Direction kUp = Direction::Up, kDown = Direction::Down, kLeft = Direction::Left,
-                        kRight = Direction::Right;
+    constexpr unsigned kUp = DirectionBit(Direction::Up), kDown = DirectionBit(Direction::Down),
+                       kLeft = DirectionBit(Direction::Left), kRight = DirectionBit(Direction::Right);
     const auto held = [this] {
         Pass();
-        Held found;
-        for (Direction direction : {kUp, kDown, kLeft, kRight})
-            if (engine.IsDirectionHeld(direction))
-                found.push_back(direction);
-        return found;
+        return engine.HeldDirections();
     };
     for (const auto& [key, direction] : {std::pair{SDLK_UP, kUp}, {SDLK_w, kUp}, {SDLK_DOWN, kDown}, {SDLK_s, kDown},
                                          {SDLK_LEFT, kLeft}, {SDLK_a, kLeft}, {SDLK_RIGHT, kRight}, {SDLK_d, kRight}}) {
         engine.SetKeyPressed(key, true);
-        EXPECT_EQ(held(), Held{direction}) << key;
+        EXPECT_EQ(held(), direction) << key;
         engine.SetKeyPressed(key, false);
     }
 
@@ -108,11 +99,11 @@ TEST_F(WindowInputTest, KeysPadAndStickBeyondTheDeadZoneSteerAndControllersComeA
     // D-pad buttons held, the stick's x and y, and the directions they steer:
     // one step past the dead zone steers, the zone's edge does not.
     const int zone = DirectionInput::StickDeadZone;
-    const std::tuple<std::vector<SDL_GameControllerButton>, int, int, Held> cases[] = {
-        {{SDL_CONTROLLER_BUTTON_DPAD_UP, SDL_CONTROLLER_BUTTON_DPAD_LEFT}, 0, 0, {kUp, kLeft}},
-        {{SDL_CONTROLLER_BUTTON_DPAD_DOWN, SDL_CONTROLLER_BUTTON_DPAD_RIGHT}, 0, 0, {kDown, kRight}},
-        {{}, zone + 1, 0, {kRight}}, {{}, -zone - 1, 0, {kLeft}}, {{}, 0, zone + 1, {kDown}},
-        {{}, 0, -32768, {kUp}},     {{}, zone, -zone, {}},       {{}, 32767, 32767, {kDown, kRight}}};
+    const std::tuple<std::vector<SDL_GameControllerButton>, int, int, unsigned> cases[] = {
+        {{SDL_CONTROLLER_BUTTON_DPAD_UP, SDL_CONTROLLER_BUTTON_DPAD_LEFT}, 0, 0, kUp | kLeft},
+        {{SDL_CONTROLLER_BUTTON_DPAD_DOWN, SDL_CONTROLLER_BUTTON_DPAD_RIGHT}, 0, 0, kDown | kRight},
+        {{}, zone + 1, 0, kRight}, {{}, -zone - 1, 0, kLeft}, {{}, 0, zone + 1, kDown},
+        {{}, 0, -32768, kUp},      {{}, zone, -zone, 0},      {{}, 32767, 32767, kDown | kRight}};
     for (const auto& [buttons, x, y, directions] : cases) {
         for (auto button : buttons)
             pad.Press(button);
@@ -125,7 +116,7 @@ TEST_F(WindowInputTest, KeysPadAndStickBeyondTheDeadZoneSteerAndControllersComeA
     // Unplugged, nothing stays held. Buttons as presses and unplugging as an
     // interruption: the game's controller test.
     pad.Unplug();
-    EXPECT_EQ(held(), Held{});
+    EXPECT_EQ(held(), 0u);
     EXPECT_EQ(engine.GetControllerCount(), 0);
 }
 
