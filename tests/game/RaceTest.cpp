@@ -79,6 +79,9 @@ TEST(ReplayFile, RefusesAnythingButASoundRecordOfTheLevel)
     // Written as read: the stretches joined, the letters in order.
     ASSERT_EQ(Tqz41kReplayFile::Parse(cases[0].first, level, record), "");
     EXPECT_EQ(Tqz41kReplayFile::Format(record, level), header + "3 UR\n2 -\n1 UDL\n");
+    // A full record, as a live run that outlasts its buffer, takes no tick more.
+    DirectionRecord full(2);
+    EXPECT_TRUE(full.PushStretch(2, 1) && !full.Push(1) && full.Overflowed() && full.Ticks() == 2);
 }
 
 // The ghost is half its picture over the backdrop, behind the player, and its
