@@ -10,6 +10,8 @@
 #include <cstring>
 #include <filesystem>
 #include <system_error>
+#include <utility>
+#include <vector>
 
 #if !defined(__EMSCRIPTEN__) && !defined(_WIN32)
 #include <fcntl.h>
@@ -156,6 +158,30 @@ SDL_RWops* OpenChecked(const char* file, bool loop, SoundHeader& header)
     return source;
 }
 
+// Keeps the resource under its name, in place of any loaded under it before.
+template <typename Entry, typename Resource>
+void Store(std::vector<Entry>& entries, const char* name, Resource resource)
+{
+    for (Entry& entry : entries) {
+        if (entry.name == name) {
+            entry.resource = std::move(resource);
+            return;
+        }
+    }
+    entries.push_back(Entry{name, std::move(resource)});
+}
+
+// What is loaded under the name; null for nothing.
+template <typename Entry>
+auto Find(const std::vector<Entry>& entries, const char* name) -> decltype(entries.front().resource.get())
+{
+    for (const Entry& entry : entries) {
+        if (entry.name == name)
+            return entry.resource.get();
+    }
+    return nullptr;
+}
+
 }  // namespace
 
 bool AudioMixer::LoadSound(const char* name, const char* file)
@@ -173,13 +199,7 @@ bool AudioMixer::LoadSound(const char* name, const char* file)
                      chunk ? "it holds no samples" : Mix_GetError());
         return false;
     }
-    for (Sound& sound : sounds) {
-        if (sound.name == name) {
-            sound.chunk = std::move(chunk);
-            return true;
-        }
-    }
-    sounds.push_back(Sound{name, std::move(chunk)});
+    Store(sounds, name, std::move(chunk));
     return true;
 }
 
@@ -198,13 +218,7 @@ bool AudioMixer::LoadLoop(const char* name, const char* file)
         std::fprintf(stderr, "Sound %s left out: %s\n", file, Mix_GetError());
         return false;
     }
-    for (Loop& loop : loops) {
-        if (loop.name == name) {
-            loop.music = std::move(music);
-            return true;
-        }
-    }
-    loops.push_back(Loop{name, std::move(music)});
+    Store(loops, name, std::move(music));
     return true;
 }
 
@@ -244,20 +258,12 @@ void AudioMixer::LoadQueued()
 
 Mix_Chunk* AudioMixer::FindSound(const char* name) const
 {
-    for (const Sound& sound : sounds) {
-        if (sound.name == name)
-            return sound.chunk.get();
-    }
-    return nullptr;
+    return Find(sounds, name);
 }
 
 Mix_Music* AudioMixer::FindLoop(const char* name) const
 {
-    for (const Loop& loop : loops) {
-        if (loop.name == name)
-            return loop.music.get();
-    }
-    return nullptr;
+    return Find(loops, name);
 }
 
 void AudioMixer::Play(const char* name)

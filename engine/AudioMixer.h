@@ -82,14 +82,14 @@ private:
     struct MusicFree {
         void operator()(Mix_Music* music) const { Mix_FreeMusic(music); }
     };
-    struct Sound {
+    // A loaded sound or loop, under the name the game plays it by.
+    template <typename Resource>
+    struct Named {
         std::string name;
-        std::unique_ptr<Mix_Chunk, ChunkFree> chunk;
+        Resource resource;
     };
-    struct Loop {
-        std::string name;
-        std::unique_ptr<Mix_Music, MusicFree> music;
-    };
+    using Sound = Named<std::unique_ptr<Mix_Chunk, ChunkFree>>;
+    using Loop = Named<std::unique_ptr<Mix_Music, MusicFree>>;
 
     struct Queued {
         std::string name;
